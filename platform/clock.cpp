@@ -1,0 +1,65 @@
+#include "clock.h"
+
+#include <QTime>
+
+#include <cmath>
+#include <thread>
+
+namespace platform {
+namespace {
+
+Clock* installed = nullptr;
+
+SystemClock& systemClock() {
+    static SystemClock clock;
+    return clock;
+}
+
+constexpr double secondsPerDay = 86400.0;
+
+} // namespace
+
+double SystemClock::secondsSinceMidnight() {
+    return QTime::currentTime().msecsSinceStartOfDay() / 1000.0;
+}
+
+Clock::Duration SystemClock::monotonic() {
+    return std::chrono::duration_cast<Duration>(
+        std::chrono::steady_clock::now().time_since_epoch());
+}
+
+void SystemClock::sleepUntil(Duration deadline) {
+    std::this_thread::sleep_until(std::chrono::steady_clock::time_point(
+        std::chrono::duration_cast<std::chrono::steady_clock::duration>(deadline)));
+}
+
+FakeClock::FakeClock(double secondsSinceMidnight) : midnightOffset_(secondsSinceMidnight) {}
+
+double FakeClock::secondsSinceMidnight() {
+    const double elapsed = std::chrono::duration<double>(now_).count();
+    return std::fmod(midnightOffset_ + elapsed, secondsPerDay);
+}
+
+void FakeClock::sleepUntil(Duration deadline) {
+    ++sleeps_;
+    if (deadline > now_)
+        now_ = deadline;
+}
+
+void FakeClock::advance(Duration by) {
+    now_ += by;
+}
+
+Clock& activeClock() {
+    return installed ? *installed : systemClock();
+}
+
+void setClock(Clock* clock) {
+    installed = clock;
+}
+
+float clockSeconds() {
+    return static_cast<float>(activeClock().secondsSinceMidnight());
+}
+
+} // namespace platform

@@ -1,0 +1,100 @@
+#pragma once
+
+#include "colour.h"
+#include "errors.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QWidget>
+
+#include <cstdint>
+#include <vector>
+
+namespace platform {
+
+enum ScaleMode : std::int16_t { Twips = 1, Pixels = 3 };
+
+// A single-line text box that also reports a click: a mouse button released over it, including
+// the click that places the caret.
+class TextBox : public QLineEdit {
+    Q_OBJECT
+
+  public:
+    using QLineEdit::QLineEdit;
+
+  signals:
+    void clicked();
+
+  protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+// Members told apart by an index, as a legend of swatches or a pair of result boxes are.
+template <class Control> class ControlArray {
+  public:
+    void append(Control* control) { members_.push_back(control); }
+    int size() const { return static_cast<int>(members_.size()); }
+
+    Control& operator()(int index) const {
+        checkObjectCall(index >= 0 && index < size(),
+                        QStringLiteral("Control array element %1 does not exist.").arg(index));
+        return *members_[static_cast<std::size_t>(index)];
+    }
+
+  private:
+    std::vector<Control*> members_;
+};
+
+// A top-level window laid out in twips. Its own position and outer size are in twips of the
+// screen; its controls are placed in twips of its client area.
+class Form : public QWidget {
+    Q_OBJECT
+
+  public:
+    Form(const QString& caption, double clientWidthTwips, double clientHeightTwips);
+
+    double twipsPerPixelX() const;
+    double twipsPerPixelY() const;
+
+    // The outer frame, title bar and borders included.
+    float leftTwips() const;
+    float topTwips() const;
+    float widthTwips() const;
+    float heightTwips() const;
+    void setLeftTwips(float twips);
+    void setTopTwips(float twips);
+
+    std::int16_t scaleMode() const { return scaleMode_; }
+    void setScaleMode(std::int16_t mode);
+    // The client area in scale units.
+    float scaleWidth() const;
+    float scaleHeight() const;
+
+    // The start-up window ends the program when its frame's close button is used.
+    void setEndsProgramWhenClosed(bool ends) { endsProgram_ = ends; }
+
+  protected:
+    QPushButton* addButton(const char* name, const QString& caption, double left, double top,
+                           double width, double height);
+    TextBox* addTextBox(const char* name, const QString& text, const QString& accessibleName,
+                        double left, double top, double width, double height);
+    QLabel* addLabel(const char* name, const QString& caption, double left, double top,
+                     double width, double height);
+
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    QRect pixelRect(double left, double top, double width, double height) const;
+    void place(QWidget* control, const char* name, double left, double top, double width,
+               double height);
+
+    std::int16_t scaleMode_ = Twips;
+    bool endsProgram_ = false;
+};
+
+// Background colour of a control or window, as the programs set and read it.
+void setBackColor(QWidget* widget, Colour colour);
+Colour backColor(const QWidget* widget);
+
+} // namespace platform

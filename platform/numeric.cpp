@@ -1,0 +1,50 @@
+#include "numeric.h"
+
+#include <limits>
+
+namespace platform {
+namespace {
+
+template <class Int> Int roundedTo(double value) {
+    // nearbyint honours the current rounding mode, which nothing here changes from
+    // round-to-nearest-even.
+    const double r = std::nearbyint(value);
+    // The upper limit is a power of two, exact as a double; the comparison is written so that a
+    // NaN fails it.
+    constexpr double lo = static_cast<double>(std::numeric_limits<Int>::min());
+    constexpr double hiExclusive = -lo;
+    if (!(r >= lo && r < hiExclusive))
+        raiseOverflow();
+    return static_cast<Int>(r);
+}
+
+template <class Int> Int added(Int a, Int b) {
+    Int sum;
+    if (__builtin_add_overflow(a, b, &sum))
+        raiseOverflow();
+    return sum;
+}
+
+} // namespace
+
+std::int16_t toInt16(double value) {
+    return roundedTo<std::int16_t>(value);
+}
+std::int32_t toInt32(double value) {
+    return roundedTo<std::int32_t>(value);
+}
+std::int64_t toInt64(double value) {
+    return roundedTo<std::int64_t>(value);
+}
+
+std::int16_t addInt16(std::int16_t a, std::int16_t b) {
+    return added(a, b);
+}
+std::int32_t addInt32(std::int32_t a, std::int32_t b) {
+    return added(a, b);
+}
+std::int64_t addInt64(std::int64_t a, std::int64_t b) {
+    return added(a, b);
+}
+
+} // namespace platform

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "errors.h"
+
+#include <QObject>
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <typeindex>
+
+namespace platform {
+
+// Unwinds a handler once the program has ended. Deliberately not a std::exception, so that no
+// handler of the programs' own can mistake it for an error.
+struct ProgramEnded {};
+
+struct Project {
+    QString name;        // product name, also the application name
+    QString desktopFile; // base name of the desktop entry
+    std::function<void()> showStartupForm;
+};
+
+inline constexpr const char* programVersion = "1.00";
+
+// Creates the application, shows the start-up window and dispatches events until the program
+// ends; returns the exit status (0 after End or closing the start-up window, 1 after a run-time
+// error).
+int runProgram(int& argc, char** argv, const Project& project);
+
+// What runProgram does short of the event loop, for tests that drive the windows themselves.
+void startProgram(const Project& project);
+
+// Ends the program at once: every window closes and the calling handler does not go on. Also
+// unwinds every handler that is waiting in dispatchEvents further up the stack.
+[[noreturn]] void endProgram();
+
+// Ends the program from a place that must not throw (a close event): the handlers further up
+// unwind at their next dispatch.
+void requestEnd(int status);
+
+bool programEnded();
+int exitStatus();
+
+// Lets waiting window events run, with their handlers, then returns. Throws ProgramEnded when a
+// handler ended the program, so that the caller does not go on.
+void dispatchEvents();
+
+// Called at the start of every dispatchEvents: tests use it to click at chosen dispatch points.
+void setDispatchHook(std::function<void()> hook);
+
+// The boundary between Qt and the programs' handlers: nothing thrown crosses into Qt's event
+// loop. A run-time error is reported and ends the program with status 1.
+void runHandler(const std::function<void()>& handler) noexcept;
+
+template <class Sender, class Signal>
+QMetaObject::Connection connectHandler(Sender* sender, Signal signal,
+                                       std::function<void()> handler) {
+    return QObject::connect(sender, signal, sender,
+                            [handler = std::move(handler)] { runHandler(handler); });
+}
+
+// Shows the report of a run-time error; the default is a message box. Tests capture it instead.
+using ErrorReporter = std::function<void(const RuntimeError&)>;
+void setErrorReporter(ErrorReporter reporter);
+
+// Back to the state of a fresh program start: deletes the window instances, forgets the end,
+// restarts the random sequence. For tests, and for runProgram on its way out.
+void resetProgram();
+
+namespace detail {
+QWidget* findInstance(std::type_index type);
+void storeInstance(std::type_index type, QWidget* instance);
+} // namespace detail
+
+// The one program-wide instance of a window class, created on first use and not shown by that.
+template <class Window> Window& ensureInstance() {
+    QWidget* existing = detail::findInstance(typeid(Window));
+    if (!existing) {
+        existing = new Window;
+        detail::storeInstance(typeid(Window), existing);
+    }
+    return *static_cast<Window*>(existing);
+}
+
+template <class Window> bool hasInstance() {
+    return detail::findInstance(typeid(Window));
+}
+
+} // namespace platform

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+#include <cstdint>
+
+namespace platform {
+
+// The number a text starts with. Blanks, tabs and line feeds are skipped wherever they stand;
+// then an optional sign, digits with a full stop as the only decimal separator, and an optional
+// exponent. Reading stops at the first character that cannot continue the number; a text that
+// does not start with one gives 0. A number too large for a double is the overflow error.
+double leadingNumber(QStringView text);
+
+// A number as the programs show it: a blank in place of the sign unless negative, a full stop as
+// the decimal separator whatever the locale, and the shortest digits that read back to the same
+// value. Values from 1e-4 up to 1e15 are written out in full ("0.08", " 15"); others take an
+// exponent (" 1e+20", " 2.5e-07").
+QString numberText(double value);
+
+QString integerText(std::int64_t value);
+
+// Exact, case-sensitive, untrimmed.
+inline bool compareText(QStringView a, QStringView b) {
+    return a == b;
+}
+
+} // namespace platform

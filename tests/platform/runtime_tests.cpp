@@ -1,0 +1,182 @@
+#include "form.h"
+#include "runtime.h"
+
+#include <QApplication>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace platform;
+
+namespace {
+
+// A start-up window with a button whose handler the test chooses.
+class TestForm : public Form {
+  public:
+    TestForm() : Form(QStringLiteral("Test"), 3000, 2000) {
+        button = addButton("Command1", QStringLiteral("Go"), 120, 120, 1200, 400);
+        box =
+            addTextBox("Text1", QStringLiteral("x"), QStringLiteral("Value"), 120, 700, 1200, 375);
+        connectHandler(button, &QPushButton::clicked, [this] { onGo(); });
+        setEndsProgramWhenClosed(true);
+    }
+    std::function<void()> onGo = [] {};
+    QPushButton* button;
+    TextBox* box;
+};
+
+class OtherForm : public Form {
+  public:
+    OtherForm() : Form(QStringLiteral("Other"), 1500, 1500) {}
+};
+
+class Runtime : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        resetProgram();
+        setErrorReporter([this](const RuntimeError& e) { reported.push_back(e.kind()); });
+    }
+    void TearDown() override {
+        setErrorReporter(nullptr);
+        resetProgram();
+    }
+    std::vector<ErrorKind> reported;
+};
+
+TEST_F(Runtime, OneInstancePerWindowClassNotShownByCreation) {
+    EXPECT_FALSE(hasInstance<OtherForm>());
+    OtherForm& first = ensureInstance<OtherForm>();
+    EXPECT_EQ(&first, &ensureInstance<OtherForm>());
+    EXPECT_FALSE(first.isVisible());
+    EXPECT_TRUE(hasInstance<OtherForm>());
+}
+
+TEST_F(Runtime, EndFromANestedHandlerUnwindsEveryLevel) {
+    auto& form = ensureInstance<TestForm>();
+    form.show();
+    int depth = 0;
+    int resumed = 0;
+    form.onGo = [&] {
+        ++depth;
+        if (depth == 3)
+            endProgram();
+        // Click again from inside this handler's dispatch: a nested handler.
+        setDispatchHook([&] { QTest::mouseClick(form.button, Qt::LeftButton); });
+        dispatchEvents();
+        ++resumed; // never reached once the program has ended
+    };
+    QTest::mouseClick(form.button, Qt::LeftButton);
+    EXPECT_EQ(depth, 3);
+    EXPECT_EQ(resumed, 0);
+    EXPECT_TRUE(programEnded());
+    EXPECT_EQ(exitStatus(), 0);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_TRUE(reported.empty());
+    // Once ended, no handler runs any more.
+    form.onGo = [&] { ++resumed; };
+    QTest::mouseClick(form.button, Qt::LeftButton);
+    EXPECT_EQ(resumed, 0);
+}
+
+TEST_F(Runtime, RunTimeErrorIsReportedAndEndsWithStatusOne) {
+    auto& form = ensureInstance<TestForm>();
+    form.show();
+    bool after = false;
+    form.onGo = [&] {
+        raiseOverflow();
+        after = true;
+    };
+    QTest::mouseClick(form.button, Qt::LeftButton);
+    EXPECT_FALSE(after);
+    ASSERT_EQ(reported.size(), 1u);
+    EXPECT_EQ(reported[0], ErrorKind::Overflow);
+    EXPECT_TRUE(programEnded());
+    EXPECT_EQ(exitStatus(), 1);
+}
+
+TEST_F(Runtime, ErrorInsideANestedHandlerEndsTheOuterOneToo) {
+    auto& form = ensureInstance<TestForm>();
+    form.show();
+    int calls = 0;
+    bool outerResumed = false;
+    form.onGo = [&] {
+        if (++calls == 2)
+            raiseBoundsError();
+        setDispatchHook([&] { QTest::mouseClick(form.button, Qt::LeftButton); });
+        dispatchEvents();
+        outerResumed = true;
+    };
+    QTest::mouseClick(form.button, Qt::LeftButton);
+    EXPECT_FALSE(outerResumed);
+    ASSERT_EQ(reported.size(), 1u);
+    EXPECT_EQ(reported[0], ErrorKind::SubscriptOutOfRange);
+    EXPECT_EQ(exitStatus(), 1);
+}
+
+TEST_F(Runtime, ClosingTheStartUpWindowEndsEvenDuringAHandler) {
+    auto& form = ensureInstance<TestForm>();
+    auto& other = ensureInstance<OtherForm>();
+    form.show();
+    other.show();
+    other.close(); // any other window only hides
+    EXPECT_FALSE(programEnded());
+    bool resumed = false;
+    form.onGo = [&] {
+        setDispatchHook([&] { form.close(); });
+        dispatchEvents();
+        resumed = true;
+    };
+    QTest::mouseClick(form.button, Qt::LeftButton);
+    EXPECT_FALSE(resumed);
+    EXPECT_TRUE(programEnded());
+    EXPECT_EQ(exitStatus(), 0);
+}
+
+TEST_F(Runtime, StartProgramShowsTheStartUpWindow) {
+    startProgram({QStringLiteral("Test"), QStringLiteral("test"),
+                  [] { ensureInstance<TestForm>().show(); }});
+    EXPECT_TRUE(ensureInstance<TestForm>().isVisible());
+    EXPECT_FALSE(programEnded());
+}
+
+TEST_F(Runtime, TextBoxReportsClicksNotTyping) {
+    auto& form = ensureInstance<TestForm>();
+    form.show();
+    int clicks = 0;
+    QObject::connect(form.box, &TextBox::clicked, [&] { ++clicks; });
+    QTest::keyClicks(form.box, QStringLiteral("abc"));
+    EXPECT_EQ(clicks, 0);
+    QTest::mouseClick(form.box, Qt::LeftButton);
+    EXPECT_EQ(clicks, 1);
+    QTest::mouseClick(form.box, Qt::RightButton);
+    EXPECT_EQ(clicks, 1);
+}
+
+TEST_F(Runtime, GeometryInTwips) {
+    auto& form = ensureInstance<TestForm>();
+    ASSERT_DOUBLE_EQ(form.twipsPerPixelX(), 15.0); // the offscreen screen has 96 dpi
+    EXPECT_EQ(form.size(), QSize(200, 133));
+    EXPECT_EQ(form.button->geometry(), QRect(8, 8, 80, 27));
+    form.setLeftTwips(1500.0f);
+    form.setTopTwips(750.0f);
+    EXPECT_FLOAT_EQ(form.leftTwips(), 1500.0f);
+    EXPECT_FLOAT_EQ(form.topTwips(), 750.0f);
+    EXPECT_EQ(form.scaleMode(), Twips);
+    EXPECT_FLOAT_EQ(form.scaleWidth(), 3000.0f);
+    form.setScaleMode(Pixels);
+    EXPECT_FLOAT_EQ(form.scaleWidth(), 200.0f);
+    EXPECT_FLOAT_EQ(form.scaleHeight(), 133.0f);
+    EXPECT_THROW(form.setScaleMode(2), RuntimeError);
+}
+
+TEST_F(Runtime, ControlArrayMembersMustExist) {
+    ControlArray<QWidget> array;
+    QWidget a;
+    array.append(&a);
+    EXPECT_EQ(&array(0), &a);
+    EXPECT_THROW(array(1), RuntimeError);
+    EXPECT_THROW(array(-1), RuntimeError);
+}
+
+} // namespace
