@@ -63,8 +63,8 @@ int runProgram(int& argc, char** argv, const Project& project) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(project.name);
     QApplication::setApplicationVersion(QString::fromLatin1(programVersion));
-    QGuiApplication::setApplicationDisplayName(project.name);
     QGuiApplication::setDesktopFileName(project.desktopFile);
+    // No display name: the window system would add it to every caption.
     // Only the start-up window ends the program when closed; the others merely hide.
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -12,30 +12,26 @@ for tool in Xvfb xdotool xdpyinfo; do
     command -v "$tool" >/dev/null || { echo "missing $tool: run tools/setup.sh" >&2; exit 1; }
 done
 
-display=
-for n in $(seq 90 250); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-        display=":$n"
-        break
-    fi
-done
-[ -n "$display" ] || { echo "no free X display" >&2; exit 1; }
-
-xvfb_pid= program_pid=
+xvfb_pid= program_pid= workdir=$(mktemp -d)
 cleanup() {
     [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null || true
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
     wait 2>/dev/null || true
+    rm -rf "$workdir"
 }
 trap cleanup EXIT
 
-Xvfb "$display" -screen 0 1280x1024x24 -dpi 96 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb picks a free display itself and writes its number, so parallel tests never collide.
+mkfifo "$workdir/display"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -dpi 96 -nolisten tcp 3>"$workdir/display" \
+    >/dev/null 2>&1 &
 xvfb_pid=$!
+display=":$(timeout 20 head -n 1 "$workdir/display")" || { echo "Xvfb did not start" >&2; exit 1; }
 for _ in $(seq 100); do
     xdpyinfo -display "$display" >/dev/null 2>&1 && break
     sleep 0.1
 done
-xdpyinfo -display "$display" >/dev/null 2>&1 || { echo "Xvfb did not start" >&2; exit 1; }
+xdpyinfo -display "$display" >/dev/null 2>&1 || { echo "Xvfb did not answer" >&2; exit 1; }
 
 export DISPLAY=$display QT_QPA_PLATFORM=xcb
 unset QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_AUTO_SCREEN_SCALE_FACTOR
