@@ -1,0 +1,177 @@
+#include "form1.h"
+#include "form2.h"
+#include "module1.h"
+#include "run_step.h"
+
+#include "clock.h"
+#include "random.h"
+#include "runtime.h"
+#include "text.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include <chrono>
+
+namespace kelvane::Module1 {
+
+using platform::checkFloat;
+using platform::Colour;
+
+namespace {
+
+constexpr double fullTurn = 6.283185307178;
+constexpr double colourRange = 15;
+constexpr auto pause = std::chrono::milliseconds(300);
+
+Notifier& notifier() {
+    static Notifier n;
+    return n;
+}
+
+void notify(const QString& message) {
+    if (notifier()) {
+        notifier()(message);
+        return;
+    }
+    QMessageBox::warning(&platform::ensureInstance<Form1>(), QApplication::applicationName(),
+                         message);
+}
+
+bool isYes(const platform::TextBox* box) {
+    return platform::compareText(box->text(), u"Yes");
+}
+
+// The 2 x 2 block of a point, in the order the points are set.
+void block(Form2& display, double x, double y, Colour colour) {
+    for (const auto& [dx, dy] : {std::pair{0, 0}, {1, 0}, {0, 1}, {1, 1}})
+        display.pset(static_cast<float>(checkFloat(x + dx)), static_cast<float>(checkFloat(y + dy)),
+                     colour);
+}
+
+// The age at which a particle of speed fraction v is seen: light from the faster ones left
+// earlier.
+double seenAge(const detail::Run& run, double v) {
+    const double f = run.ExpansionFactor;
+    return checkFloat(run.Age - (f * run.Age * v) / (v * f + 1));
+}
+
+} // namespace
+
+namespace detail {
+
+void DynamicStep(Run& run, Form2& display) {
+    const auto centreX = static_cast<float>(run.CentreX);
+    const auto centreY = static_cast<float>(run.CentreY);
+    // Overdrawing in bright white rather than the background leaves a trace of every earlier
+    // ring and block: that trace is the picture.
+    display.circle(centreX, centreY, static_cast<float>(run.PrevRadius),
+                   platform::paletteColour(15));
+    display.circle(centreX, centreY, static_cast<float>(run.Radius), platform::paletteColour(1));
+    run.PrevRadius = run.Radius;
+
+    for (double j = 0; j <= run.ParticleCount; j = checkFloat(j + 1)) {
+        const double v = Speed(j);
+        const double s = platform::sine(Angle(j));
+        PosX(j) = checkFloat(v * run.Radius * s);
+        const double c = platform::cosine(Angle(j));
+        PosY(j) = checkFloat(v * run.Radius * c);
+        const double f = run.ExpansionFactor;
+        const double shownDistance = checkFloat((f * run.Radius * v) / (v * f + 1));
+        const double age = seenAge(run, v);
+        const double b = ColourOrder(checkFloat(platform::floorValue(age) + 1));
+
+        block(display, checkFloat(ShownX(j) + run.CentreX), checkFloat(ShownY(j) + run.CentreY),
+              platform::paletteColour(15));
+        // Sine with x and cosine with y: direction 0 points straight down the window.
+        ShownX(j) = checkFloat(platform::sine(Angle(j)) * shownDistance);
+        ShownY(j) = checkFloat(platform::cosine(Angle(j)) * shownDistance);
+        run.PointColour = platform::paletteColour(platform::toInt16(b));
+        SpectrumColour(colourRange, age, run.PointColour);
+        block(display, checkFloat(ShownX(j) + run.CentreX), checkFloat(ShownY(j) + run.CentreY),
+              run.PointColour);
+    }
+}
+
+void StaticStep(Run& run, Form2& display) {
+    for (double j = 0; j <= run.ParticleCount; j = checkFloat(j + 1)) {
+        // PointColour is deliberately not reset: where the ramp leaves it alone the point takes
+        // the colour of the one before.
+        SpectrumColour(colourRange, seenAge(run, Speed(j)), run.PointColour);
+        block(display, PosX(j), PosY(j), run.PointColour);
+    }
+}
+
+} // namespace detail
+
+QString nonPositiveFactorMessage() {
+    return QStringLiteral("The expansion factor (Exp Factor) must be a number greater than 0.");
+}
+
+void setNotifier(Notifier n) {
+    notifier() = std::move(n);
+}
+
+void RunExpansion() {
+    using platform::ensureInstance;
+
+    ensureInstance<Form2>().cls();
+    SetupParameters();
+
+    detail::Run run;
+    run.ExpansionFactor = platform::leadingNumber(ensureInstance<Form1>().Tnc->text());
+    if (!(run.ExpansionFactor > 0)) {
+        // Nothing else of the run happens: legend, texts and tables stay as they were.
+        notify(nonPositiveFactorMessage());
+        return;
+    }
+
+    for (double i = 1; i <= 15; i = checkFloat(i + 1)) {
+        SpectrumColour(colourRange, i, run.PointColour);
+        platform::setBackColor(&ensureInstance<Form1>().Label3(platform::toInt16(i)),
+                               run.PointColour);
+    }
+
+    for (double j = 0; j <= run.ParticleCount; j = checkFloat(j + 1)) {
+        Form1& control = ensureInstance<Form1>();
+        if (isYes(control.TDynamic)) {
+            // A random number is drawn even when it is replaced, so that both kinds of direction
+            // leave the random sequence at the same place.
+            Angle(j) = checkFloat(platform::nextRandom() * fullTurn);
+            if (platform::compareText(control.TRandom->text(), u"No"))
+                Angle(j) = checkFloat(j / run.ParticleCount * fullTurn);
+        } else {
+            PosX(j) = checkFloat(platform::nextRandom() * ExtentWidth);
+            PosY(j) = checkFloat(platform::nextRandom() * ExtentHeight);
+        }
+        Speed(j) = checkFloat(j * 0.99 / run.ParticleCount + 0.01);
+    }
+
+    run.CentreX = checkFloat(ExtentWidth / 2);
+    run.CentreY = checkFloat(ExtentHeight / 2);
+    run.MaxRadius = checkFloat(run.CentreY - 10);
+    run.AgeScale = checkFloat(run.MaxRadius / 15);
+
+    for (run.Radius = 1; run.Radius <= run.MaxRadius; run.Radius = checkFloat(run.Radius + 1)) {
+        // The monotonic clock, so that a step begun just before midnight still ends its pause;
+        // sleeping rather than polling keeps the processor free.
+        platform::Clock& clock = platform::activeClock();
+        const auto begun = clock.monotonic();
+        run.Age = checkFloat(run.Radius / run.AgeScale);
+        clock.sleepUntil(begun + pause);
+
+        Form1& control = ensureInstance<Form1>();
+        if (isYes(control.TDynamic))
+            detail::DynamicStep(run, ensureInstance<Form2>());
+        else
+            detail::StaticStep(run, ensureInstance<Form2>());
+
+        // The age cut down, not rounded, to two decimals.
+        control.Tage->setText(platform::numberText(
+            checkFloat(platform::floorValue(checkFloat(run.Age * 100)) / 100)));
+        // The one place where a run lets other handlers in, "Simulate" and "End" included.
+        platform::dispatchEvents();
+    }
+}
+
+} // namespace kelvane::Module1

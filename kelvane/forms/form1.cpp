@@ -1,0 +1,71 @@
+#include "form1.h"
+
+#include "form2.h"
+#include "module1.h"
+#include "numeric.h"
+#include "runtime.h"
+#include "text.h"
+
+namespace kelvane {
+namespace {
+
+// One toggle serves both Yes/No boxes: exactly "Yes" turns into "No", anything else into "Yes".
+void toggle(platform::TextBox& box) {
+    const bool yes = platform::compareText(box.text(), u"Yes");
+    box.setText(yes ? QStringLiteral("No") : QStringLiteral("Yes"));
+}
+
+} // namespace
+
+Form1::Form1() : Form(QStringLiteral("Control"), 4680, 3090) {
+    // Created in tab order, which is also the keyboard's focus order.
+    Command1 = addButton("Command1", QStringLiteral("Simulate"), 240, 120, 1335, 495);
+    Label1 = addLabel("Label1", QStringLiteral("Exp Factor"), 240, 960, 1095, 255);
+    Tnc = addTextBox("Tnc", QStringLiteral("1"), QStringLiteral("Exp Factor"), 1800, 840, 735, 375);
+    Tage = addTextBox("Tage", QStringLiteral("0"), QStringLiteral("Age"), 1800, 2280, 735, 375);
+    Label2 = addLabel("Label2", QStringLiteral("Age"), 240, 2400, 1095, 255);
+    Command2 = addButton("Command2", QStringLiteral("End"), 1800, 120, 975, 495);
+    for (int i = 0; i <= 15; ++i) {
+        const QByteArray name = QStringLiteral("Label3(%1)").arg(i).toLatin1();
+        const double left = i < 8 ? 3480 : 4080;
+        const double top = 120 + 240 * (i % 8);
+        Label3.append(addLabel(name.constData(), QString::number(i), left, top, 255, 255));
+    }
+    TRandom = addTextBox("TRandom", QStringLiteral("Yes"), QStringLiteral("Random"), 1800, 1320,
+                         735, 375);
+    Label4 = addLabel("Label4", QStringLiteral("Random"), 240, 1440, 1095, 255);
+    TDynamic = addTextBox("TDynamic", QStringLiteral("Yes"), QStringLiteral("Dynamic"), 1800, 1800,
+                          735, 375);
+    Label5 = addLabel("Label5", QStringLiteral("Dynamic"), 240, 1920, 1095, 255);
+
+    platform::connectHandler(Command1, &QPushButton::clicked, [this] { Command1_Click(); });
+    platform::connectHandler(Command2, &QPushButton::clicked, [this] { Command2_Click(); });
+    platform::connectHandler(TDynamic, &platform::TextBox::clicked, [this] { TDynamic_Click(); });
+    platform::connectHandler(TRandom, &platform::TextBox::clicked, [this] { TRandom_Click(); });
+
+    setEndsProgramWhenClosed(true);
+}
+
+void Form1::Command1_Click() {
+    Form2& display = platform::ensureInstance<Form2>();
+    display.show();
+    display.setTopTwips(topTwips());
+    // The offset is fixed on purpose: the display lands just past the control window at its
+    // design width, wherever that puts it on the screen.
+    display.setLeftTwips(static_cast<float>(platform::checkFloat(leftTwips() + 5000.0)));
+    Module1::RunExpansion();
+}
+
+void Form1::Command2_Click() {
+    platform::endProgram();
+}
+
+void Form1::TDynamic_Click() {
+    toggle(*TDynamic);
+}
+
+void Form1::TRandom_Click() {
+    toggle(*TRandom);
+}
+
+} // namespace kelvane

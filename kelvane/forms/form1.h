@@ -1,0 +1,36 @@
+#pragma once
+
+#include "form.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+namespace kelvane {
+
+// The control window: the run parameters live in its text boxes, which the run reads whenever it
+// needs them, so the window keeps no state of its own.
+class Form1 : public platform::Form {
+    Q_OBJECT
+
+  public:
+    Form1();
+
+    QPushButton* Command1;
+    QLabel* Label1;
+    platform::TextBox* Tnc;
+    platform::TextBox* Tage;
+    QLabel* Label2;
+    QPushButton* Command2;
+    platform::ControlArray<QLabel> Label3;
+    platform::TextBox* TRandom;
+    QLabel* Label4;
+    platform::TextBox* TDynamic;
+    QLabel* Label5;
+
+    void Command1_Click();
+    void Command2_Click();
+    void TDynamic_Click();
+    void TRandom_Click();
+};
+
+} // namespace kelvane

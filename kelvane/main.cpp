@@ -1,0 +1,8 @@
+#include "form1.h"
+#include "runtime.h"
+
+int main(int argc, char** argv) {
+    return platform::runProgram(argc, argv,
+                                {QStringLiteral("Kelvane"), QStringLiteral("kelvane"),
+                                 [] { platform::ensureInstance<kelvane::Form1>().show(); }});
+}

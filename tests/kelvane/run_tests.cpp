@@ -1,0 +1,343 @@
+#include "kelvane_fixture.h"
+
+#include "random.h"
+
+#include <QImage>
+
+#include <cmath>
+#include <set>
+
+namespace kelvane::testing {
+namespace {
+
+using platform::rgbColour;
+
+const QRgb blue = rgb(0, 0, 128); // palette 1: the ring of the current step
+const QRgb white = rgb(255, 255, 255);
+
+// At 410 x 364 pixels: centre (205, 182), largest radius 172.
+constexpr int cx = 205;
+constexpr int cy = 182;
+
+using ExpansionRun = KelvaneTest;
+
+TEST_F(ExpansionRun, DesignSizeRunFromStartToEnd) {
+    control().TRandom->setText(QStringLiteral("No"));
+    std::vector<QString> ages;
+    atEveryStep([&](int) { ages.push_back(control().Tage->text()); });
+    simulate();
+
+    EXPECT_TRUE(errors.empty());
+    EXPECT_FALSE(platform::programEnded());
+    ASSERT_EQ(steps, 172);
+    EXPECT_EQ(clock.sleeps(), 172);
+    EXPECT_EQ(platform::randomDraws(), 151u);
+    EXPECT_EQ(ages[0], QStringLiteral(" 0.08")); // 0.0872 cut, not rounded
+    EXPECT_EQ(ages[1], QStringLiteral(" 0.17")); // 0.1744
+    EXPECT_EQ(ages[85], QStringLiteral(" 7.5"));
+    EXPECT_EQ(ages[171], QStringLiteral(" 15"));
+    EXPECT_EQ(control().Tage->text(), QStringLiteral(" 15"));
+
+    // Only the last ring is blue; the earlier ones were overdrawn in white.
+    int bluePixels = 0;
+    for (int y = 0; y < 364; ++y)
+        for (int x = 0; x < 410; ++x)
+            if (at(x, y) == blue) {
+                ++bluePixels;
+                EXPECT_NEAR(std::hypot(x - cx, y - cy), 172, 0.5) << x << ',' << y;
+            }
+    EXPECT_GT(bluePixels, 900);
+    for (auto [x, y] : {std::pair{cx + 172, cy}, {cx - 172, cy}, {cx, cy - 172}, {cx, cy + 172}})
+        EXPECT_EQ(at(x, y), blue) << x << ',' << y;
+    for (auto [x, y] : {std::pair{cx + 171, cy}, {cx + 120, cy}, {cx, cy - 150}})
+        EXPECT_EQ(at(x, y), white) << x << ',' << y;
+    EXPECT_EQ(at(cx + 174, cy), background());
+    EXPECT_EQ(at(5, 5), background());
+
+    // Particle 0 (direction 0, speed 0.01) 1.70 pixels straight down, seen at age 14.85: the
+    // green-to-black band. Particle 150 (speed 1) at half the ring, coloured by half the age.
+    EXPECT_EQ(at(cx, cy + 2), rgb(0, 18, 0));
+    EXPECT_EQ(at(cx + 1, cy + 2), rgb(0, 18, 0));
+    EXPECT_EQ(at(cx, cy + 86), rgb(128, 0, 255)); // age 7.5: magenta to blue
+    EXPECT_EQ(at(cx, cy - 58), rgb(0, 167, 255)); // particle 75: straight up, 57.7, age 9.97
+}
+
+TEST_F(ExpansionRun, LegendTakesTheRampAndLeavesSwatchZero) {
+    const platform::Colour plain = platform::backColor(&control().Label3(0));
+    simulate();
+    const platform::Colour expected[16] = {
+        plain,
+        rgbColour(255, 255, 137),
+        rgbColour(255, 255, 17),
+        rgbColour(255, 154, 0),
+        rgbColour(255, 34, 0),
+        rgbColour(255, 0, 85),
+        rgbColour(255, 0, 205),
+        rgbColour(188, 0, 255),
+        rgbColour(68, 0, 255),
+        rgbColour(0, 51, 255),
+        rgbColour(0, 171, 255),
+        rgbColour(0, 255, 222),
+        rgbColour(0, 255, 102),
+        rgbColour(0, 239, 0),
+        rgbColour(0, 119, 0),
+        rgbColour(0, 0, 0),
+    };
+    for (int i = 0; i <= 15; ++i)
+        EXPECT_EQ(platform::backColor(&control().Label3(i)), expected[i]) << i;
+    // What the user sees: the swatch is painted in that colour.
+    const QImage shown = control().Label3(9).grab().toImage();
+    EXPECT_EQ(shown.pixel(1, 1) & 0xffffffu, rgb(0, 51, 255));
+}
+
+TEST_F(ExpansionRun, EvenlySpreadDirectionsAndDistancesAtRadius100) {
+    control().TRandom->setText(QStringLiteral("No"));
+    double fast = 0;
+    double slow = 0;
+    atEveryStep([&](int step) {
+        if (step == 100) {
+            fast = std::hypot(Module1::ShownX(150), Module1::ShownY(150));
+            slow = std::hypot(Module1::ShownX(0), Module1::ShownY(0));
+        }
+    });
+    simulate();
+    EXPECT_EQ(Module1::Angle(0), 0.0);
+    EXPECT_DOUBLE_EQ(Module1::Angle(75), 3.141592653589);
+    EXPECT_DOUBLE_EQ(Module1::Angle(150), 6.283185307178);
+    EXPECT_DOUBLE_EQ(Module1::Speed(0), 0.01);
+    EXPECT_DOUBLE_EQ(Module1::Speed(150), 1.0);
+    EXPECT_DOUBLE_EQ(fast, 50.0);
+    EXPECT_NEAR(slow, 0.990099, 1e-6);
+}
+
+TEST_F(ExpansionRun, RandomNumbersDrawnBySetUp) {
+    struct Row {
+        const char* dynamic;
+        const char* random;
+        std::uint64_t draws;
+    };
+    const Row rows[] = {{"Yes", "Yes", 151}, {"Yes", "No", 151}, {"Yes", "no", 151},
+                        {"No", "Yes", 302},  {"yes", "No", 302}, {"Yes ", "Yes", 302}};
+    for (const auto& row : rows) {
+        platform::resetProgram();
+        control().show();
+        control().TDynamic->setText(QString::fromLatin1(row.dynamic));
+        control().TRandom->setText(QString::fromLatin1(row.random));
+        simulate();
+        EXPECT_EQ(platform::randomDraws(), row.draws) << row.dynamic << '/' << row.random;
+        const bool evenly = Module1::Angle(75) == 3.141592653589;
+        EXPECT_EQ(evenly, std::string(row.random) == "No" && row.draws == 151) << row.random;
+    }
+}
+
+// The positions of everything drawn in a picture.
+std::set<std::pair<int, int>> drawn(const QImage& picture, QRgb background) {
+    std::set<std::pair<int, int>> points;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            if ((picture.pixel(x, y) & 0xffffffu) != background)
+                points.insert({x, y});
+    return points;
+}
+
+TEST_F(ExpansionRun, StaticModeRedrawsTheSamePointsInChangingColours) {
+    control().TDynamic->setText(QStringLiteral("No"));
+    std::set<std::pair<int, int>> first;
+    QImage atFirstStep;
+    atEveryStep([&](int step) {
+        const auto now = drawn(display().picture(), background());
+        if (step == 1) {
+            first = now;
+            atFirstStep = display().picture().copy();
+        }
+        ASSERT_EQ(now, first) << "step " << step;
+    });
+    simulate();
+    EXPECT_EQ(steps, 172);
+    EXPECT_EQ(platform::randomDraws(), 302u);
+    EXPECT_GT(first.size(), 400u); // 151 blocks of four, a few overlapping
+    EXPECT_LE(first.size(), 604u);
+    int changed = 0;
+    for (const auto& [x, y] : first) {
+        EXPECT_NE(at(x, y), blue);
+        changed += atFirstStep.pixel(x, y) != display().picture().pixel(x, y);
+    }
+    EXPECT_EQ(changed, static_cast<int>(first.size()));
+}
+
+TEST_F(ExpansionRun, EveryProgramStartReplaysTheSameFieldAndASecondRunDoesNot) {
+    control().TDynamic->setText(QStringLiteral("No"));
+    simulate();
+    const QImage firstStart = display().picture().copy();
+    simulate();
+    const QImage secondRun = display().picture().copy();
+
+    platform::resetProgram(); // the program starts again
+    Module1::reset();
+    control().show();
+    control().TDynamic->setText(QStringLiteral("No"));
+    simulate();
+    EXPECT_EQ(display().picture(), firstStart);
+    EXPECT_NE(drawn(secondRun, background()), drawn(firstStart, background()));
+}
+
+TEST_F(ExpansionRun, ASecondRunOverdrawsWhereTheFirstOneLeftItsParticles) {
+    control().TRandom->setText(QStringLiteral("No"));
+    simulate();
+    ASSERT_NE(at(cx, cy + 86), white); // particle 150's last block
+    QRgb afterFirstStep = 0;
+    QRgb blockOfParticle0 = 0;
+    atEveryStep([&](int step) {
+        if (step == 1) {
+            afterFirstStep = at(cx, cy + 86);
+            blockOfParticle0 = at(cx, cy + 3); // below the blocks of the first step
+        }
+    });
+    simulate();
+    // Cleared, then overdrawn in white at the offsets the first run left behind.
+    EXPECT_EQ(afterFirstStep, white);
+    EXPECT_EQ(blockOfParticle0, white);
+}
+
+TEST_F(ExpansionRun, SwitchingModesMidRun) {
+    control().TRandom->setText(QStringLiteral("No"));
+    int topLeftAtStep100 = -1;
+    QRgb ringBeyond50AtStep100 = 0;
+    atEveryStep([&](int step) {
+        if (step == 50) {
+            click(control().TDynamic); // static from step 51
+        } else if (step == 100) {
+            // The static steps drew at the true offsets, taken as coordinates of the drawing area.
+            topLeftAtStep100 = 0;
+            for (int y = 0; y < 52; ++y)
+                for (int x = 0; x < 52; ++x)
+                    topLeftAtStep100 += at(x, y) != background();
+            ringBeyond50AtStep100 = at(cx + 60, cy);
+            click(control().TDynamic); // dynamic again from step 101
+        }
+    });
+    simulate();
+    EXPECT_EQ(steps, 172);
+    EXPECT_GT(topLeftAtStep100, 50);
+    EXPECT_EQ(ringBeyond50AtStep100, background());
+    EXPECT_EQ(at(cx + 50, cy), white);        // the ring of step 50, overdrawn at step 101
+    EXPECT_EQ(at(cx + 75, cy), background()); // no ring for the static steps
+    EXPECT_EQ(at(cx + 101, cy), white);
+    EXPECT_EQ(at(cx + 172, cy), blue);
+    EXPECT_EQ(control().Tage->text(), QStringLiteral(" 15"));
+}
+
+TEST_F(ExpansionRun, SimulateDuringARunRunsASecondOneInsideIt) {
+    std::vector<QString> ages;
+    atEveryStep([&](int step) {
+        ages.push_back(control().Tage->text());
+        if (step == 10) {
+            control().move(40, 30);
+            simulate();
+        }
+    });
+    simulate();
+    EXPECT_TRUE(errors.empty());
+    ASSERT_EQ(steps, 344);
+    EXPECT_EQ(ages[9], QStringLiteral(" 0.87"));   // outer step 10
+    EXPECT_EQ(ages[10], QStringLiteral(" 0.08"));  // inner step 1
+    EXPECT_EQ(ages[181], QStringLiteral(" 15"));   // inner step 172
+    EXPECT_EQ(ages[182], QStringLiteral(" 0.95")); // outer step 11
+    EXPECT_EQ(ages[343], QStringLiteral(" 15"));
+    EXPECT_EQ(platform::randomDraws(), 302u);
+    EXPECT_EQ(display().frameGeometry().topLeft(), QPoint(40 + 333, 30));
+    EXPECT_EQ(at(cx + 172, cy), blue);
+}
+
+TEST_F(ExpansionRun, EndingMidRunStopsAllDrawing) {
+    for (bool viaEnd : {true, false}) {
+        platform::resetProgram();
+        Module1::reset();
+        steps = 0;
+        control().show();
+        QImage picture;
+        QString age;
+        atEveryStep([&](int step) {
+            if (step == 20) {
+                picture = display().picture().copy();
+                age = control().Tage->text();
+                if (viaEnd)
+                    click(control().Command2);
+                else
+                    control().close();
+            }
+        });
+        simulate();
+        EXPECT_EQ(steps, 20) << viaEnd;
+        EXPECT_TRUE(platform::programEnded());
+        EXPECT_EQ(platform::exitStatus(), 0);
+        EXPECT_EQ(display().picture(), picture);
+        EXPECT_EQ(control().Tage->text(), age);
+        EXPECT_FALSE(display().isVisible());
+    }
+    EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(ExpansionRun, NonPositiveFactorStopsWithAClearMessage) {
+    simulate(); // a picture, a coloured legend and an age to keep
+    const QString age = control().Tage->text();
+    const platform::Colour swatch = platform::backColor(&control().Label3(4));
+    for (const char* factor : {"0", "-2", "abc", "", "   ", "-0", "0.0", "1e-400"}) {
+        messages.clear();
+        steps = 0;
+        const auto draws = platform::randomDraws();
+        control().Tnc->setText(QString::fromLatin1(factor));
+        simulate();
+        ASSERT_EQ(messages.size(), 1u) << '"' << factor << '"';
+        EXPECT_EQ(messages[0], Module1::nonPositiveFactorMessage());
+        EXPECT_TRUE(messages[0].contains(QStringLiteral("greater than 0")));
+        EXPECT_FALSE(platform::programEnded());
+        EXPECT_TRUE(display().isVisible());
+        EXPECT_TRUE(drawn(display().picture(), background()).empty()) << "not cleared";
+        EXPECT_EQ(steps, 0);
+        EXPECT_EQ(platform::randomDraws(), draws);
+        EXPECT_EQ(control().Tage->text(), age);
+        EXPECT_EQ(control().Tnc->text(), QString::fromLatin1(factor));
+        EXPECT_EQ(platform::backColor(&control().Label3(4)), swatch);
+    }
+    EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(ExpansionRun, ShortDisplaysRunFewOrNoSteps) {
+    const std::pair<int, int> rows[] = {{21, 0}, {22, 1}, {23, 1}, {24, 2}, {26, 3}, {5, 0}};
+    for (const auto& [height, expectedSteps] : rows) {
+        platform::resetProgram();
+        steps = 0;
+        control().show();
+        display().resize(410, height);
+        atEveryStep();
+        simulate();
+        EXPECT_EQ(steps, expectedSteps) << height;
+        EXPECT_EQ(platform::randomDraws(), 151u) << height;
+        EXPECT_NE(platform::backColor(&control().Label3(1)),
+                  platform::backColor(&control().Label3(0)));
+        if (expectedSteps == 0) {
+            EXPECT_TRUE(drawn(display().picture(), background()).empty()) << height;
+            EXPECT_EQ(control().Tage->text(), QStringLiteral("0"));
+        }
+    }
+    EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(ExpansionRun, TwipScaleTakesTheOuterSizeAndRunsManyFinerSteps) {
+    display().setScaleMode(platform::Twips);
+    display().show();
+    const QSize frame = display().frameGeometry().size() - display().size();
+    display().resize(QSize(418, 397) - frame);         // outside 6270 x 5955 twips
+    control().TDynamic->setText(QStringLiteral("No")); // static: cheaper, same stepping
+    std::vector<QString> ages;
+    atEveryStep([&](int) { ages.push_back(control().Tage->text()); });
+    simulate();
+    ASSERT_EQ(steps, 2967);
+    EXPECT_EQ(ages.front(), QStringLiteral(" 0"));
+    EXPECT_EQ(ages.back(), QStringLiteral(" 14.99"));
+    EXPECT_EQ(Module1::ExtentHeight, 5955);
+}
+
+} // namespace
+} // namespace kelvane::testing
