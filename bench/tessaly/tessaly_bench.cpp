@@ -1,0 +1,166 @@
+// The window's recursion against a bare double recursion, and how long a cancel takes.
+//
+//   build-t/bin/tessaly_bench
+//
+// Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise.
+
+#include "form1.h"
+#include "runtime.h"
+
+#include <QApplication>
+#include <QTest>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The yardstick: a whole-number index, no count, no cancel test, no dispatch.
+[[gnu::noinline]] std::int64_t plainFibonacci(std::int64_t n) {
+    return n < 2 ? n : plainFibonacci(n - 1) + plainFibonacci(n - 2);
+}
+
+// Counted calls of a whole index n >= 2: F(n + 1) - 1.
+double countedCalls(int n) {
+    double a = 0, b = 1;
+    for (int i = 0; i < n + 1; ++i) {
+        const double next = a + b;
+        a = b;
+        b = next;
+    }
+    return a - 1;
+}
+
+tessaly::Form1& window() {
+    auto& form = platform::ensureInstance<tessaly::Form1>();
+    if (!form.isVisible())
+        form.show();
+    return form;
+}
+
+void ProgramFibonacci(benchmark::State& state) {
+    auto& form = window();
+    const double n = static_cast<double>(state.range(0));
+    std::int64_t result = 0;
+    for (auto _ : state) {
+        form.cancel = 0;
+        form.cntx = 0;
+        result = form.Fibonacci(n);
+        benchmark::DoNotOptimize(result);
+    }
+    state.counters["calls_per_s"] =
+        benchmark::Counter(countedCalls(static_cast<int>(state.range(0))),
+                           benchmark::Counter::kIsIterationInvariantRate);
+    state.SetLabel("F = " + std::to_string(result));
+}
+
+void PlainFibonacci(benchmark::State& state) {
+    const std::int64_t n = state.range(0);
+    std::int64_t result = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(n);
+        result = plainFibonacci(n);
+        benchmark::DoNotOptimize(result);
+    }
+    state.counters["calls_per_s"] =
+        benchmark::Counter(countedCalls(static_cast<int>(state.range(0))),
+                           benchmark::Counter::kIsIterationInvariantRate);
+    state.SetLabel("F = " + std::to_string(result));
+}
+
+// From the Cancel click being handled, inside a run of index 45, to the Start handler having
+// returned: the window is idle again.
+void CancelLatency(benchmark::State& state) {
+    auto& form = window();
+    form.NText->setText(QStringLiteral("45"));
+    form.nT->setText(QStringLiteral("1"));
+    for (auto _ : state) {
+        int dispatches = 0;
+        std::chrono::steady_clock::time_point clicked;
+        platform::setDispatchHook([&] {
+            // Well inside the recursion: after a million counted calls.
+            if (++dispatches == 101) {
+                QTest::mouseClick(form.EndSyncCommand, Qt::LeftButton);
+                clicked = std::chrono::steady_clock::now();
+            }
+        });
+        QTest::mouseClick(form.StartSyncCommand, Qt::LeftButton);
+        const auto idle = std::chrono::steady_clock::now();
+        platform::setDispatchHook(nullptr);
+        if (form.EndSyncCommand->text() != QStringLiteral("End") || dispatches < 101) {
+            state.SkipWithError("the run was not cancelled");
+            break;
+        }
+        state.SetIterationTime(std::chrono::duration<double>(idle - clicked).count());
+    }
+}
+
+double fastest(const std::vector<double>& times) {
+    return *std::min_element(times.begin(), times.end());
+}
+
+// Repeated, interleaved and compared by their fastest run: the machine is shared, and a busy
+// moment only ever makes a run slower.
+BENCHMARK(ProgramFibonacci)
+    ->Arg(30)
+    ->Arg(40)
+    ->Repetitions(5)
+    ->ComputeStatistics("min", fastest)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(PlainFibonacci)
+    ->Arg(30)
+    ->Arg(40)
+    ->Repetitions(5)
+    ->ComputeStatistics("min", fastest)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(CancelLatency)->UseManualTime()->Iterations(20)->Unit(benchmark::kMicrosecond);
+
+// Prints as usual and keeps the times, for the ratio at the end.
+class Reporter : public benchmark::ConsoleReporter {
+  public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs)
+            if (!run.error_occurred && run.aggregate_name == "min")
+                fastest[run.run_name.function_name + "/" + run.run_name.args] =
+                    run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+    }
+    std::map<std::string, double> fastest; // seconds
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    // Interleaved unless asked otherwise; flags given on the command line come later and win.
+    std::vector<char*> arguments(argv, argv + argc);
+    char interleave[] = "--benchmark_enable_random_interleaving=true";
+    arguments.insert(arguments.begin() + 1, interleave);
+    int count = static_cast<int>(arguments.size());
+    benchmark::Initialize(&count, arguments.data());
+    Reporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    for (const int index : {30, 40}) {
+        const auto own = reporter.fastest.find("ProgramFibonacci/" + std::to_string(index));
+        const auto plain = reporter.fastest.find("PlainFibonacci/" + std::to_string(index));
+        if (own == reporter.fastest.end() || plain == reporter.fastest.end())
+            continue;
+        const double calls = countedCalls(index);
+        std::printf("index %d: window %.1f M calls/s, plain %.1f M calls/s, ratio %.2f\n", index,
+                    calls / own->second / 1e6, calls / plain->second / 1e6,
+                    own->second / plain->second);
+    }
+    benchmark::Shutdown();
+    platform::resetProgram();
+    return 0;
+}

@@ -1,0 +1,76 @@
+#include "stack.h"
+
+#include "errors.h"
+
+#include <pthread.h>
+#include <sys/resource.h>
+
+#include <algorithm>
+
+namespace platform {
+namespace {
+
+constexpr std::size_t KiB = 1024;
+constexpr std::size_t MiB = 1024 * KiB;
+
+// An unlimited stack still meets some other mapping sooner or later; beyond this size the
+// computation stops anyway, well before that can happen.
+constexpr std::size_t largestUsedStack = 256 * MiB;
+// When the system tells nothing, the common default.
+constexpr std::size_t fallbackStack = 8 * MiB;
+
+[[gnu::noinline]] std::uintptr_t currentFrame() {
+    return reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
+}
+
+std::size_t rlimitStack() {
+    rlimit limit{};
+    if (getrlimit(RLIMIT_STACK, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return largestUsedStack;
+    return static_cast<std::size_t>(limit.rlim_cur);
+}
+
+} // namespace
+
+StackBounds stackBounds() {
+    pthread_attr_t attributes;
+    if (pthread_getattr_np(pthread_self(), &attributes) == 0) {
+        void* address = nullptr;
+        std::size_t size = 0;
+        const bool known = pthread_attr_getstack(&attributes, &address, &size) == 0 && size > 0;
+        pthread_attr_destroy(&attributes);
+        if (known) {
+            const auto low = reinterpret_cast<std::uintptr_t>(address);
+            const std::uintptr_t high = low + size;
+            return {high - std::min(size, largestUsedStack), high};
+        }
+    }
+    // No word from the thread library: the limit, counted from where we stand now.
+    const std::uintptr_t here = currentFrame();
+    const std::size_t size = std::min({rlimitStack(), fallbackStack, here});
+    return {here - size, here};
+}
+
+std::size_t stackReserve(std::size_t stackSize) {
+    return std::clamp(stackSize / 4, 256 * KiB, 2 * MiB);
+}
+
+std::uintptr_t stackLimit() {
+    thread_local const std::uintptr_t limit = [] {
+        const StackBounds bounds = stackBounds();
+        const std::size_t size = bounds.high - bounds.low;
+        return bounds.low + std::min(stackReserve(size), size / 2);
+    }();
+    return limit;
+}
+
+bool stackExhausted() {
+    return currentFrame() < stackLimit();
+}
+
+void checkStack() {
+    if (stackExhausted())
+        raiseOutOfStack(QStringLiteral("The calculation nests deeper than the stack allows."));
+}
+
+} // namespace platform

@@ -1,0 +1,164 @@
+#include "form1.h"
+
+#include "clock.h"
+#include "numeric.h"
+#include "runtime.h"
+#include "stack.h"
+#include "text.h"
+
+#include <QPalette>
+
+#include <chrono>
+#include <cmath>
+
+namespace tessaly {
+namespace {
+
+inline std::int64_t baseValue(double n) {
+    return n == 0 ? 0 : 1;
+}
+
+QString resultText(const std::optional<std::int64_t>& result) {
+    // A run whose every cycle was skipped by a cancel has no result, and shows none.
+    return result ? platform::integerText(*result) : QString();
+}
+
+double secondsBetween(platform::Clock::Duration from, platform::Clock::Duration to) {
+    return std::chrono::duration<double>(to - from).count();
+}
+
+} // namespace
+
+void raiseResultOverflow() {
+    platform::raiseOverflow(QStringLiteral("The Fibonacci number is too large for 64 bits."));
+}
+
+QString averageText(double seconds, std::int64_t cycles) {
+    const double average = seconds / static_cast<double>(cycles);
+    // Seven significant digits: what the elapsed time is good for, and what fits the box.
+    return platform::numberText(QString::number(average, 'g', 7).toDouble());
+}
+
+Form1::Form1() : Form(QStringLiteral("Tessaly Calculator"), 3750, 1995) {
+    StartSyncCommand = addButton("StartSyncCommand", QStringLiteral("Start"), 240, 1440, 975, 375);
+    EndSyncCommand = addButton("EndSyncCommand", QStringLiteral("End"), 1440, 1440, 975, 375);
+    NText = addTextBox("NText", QStringLiteral("1"), QStringLiteral("Index"), 240, 240, 975, 375);
+    ResultText.append(addTextBox("ResultText(0)", QStringLiteral("No result"),
+                                 QStringLiteral("Fibonacci number"), 1440, 240, 975, 375));
+    ResultText.append(addTextBox("ResultText(1)", QStringLiteral("No result"),
+                                 QStringLiteral("Seconds per cycle"), 2640, 240, 975, 375));
+    Label1 = addLabel("Label1", QStringLiteral("Cycle"), 600, 840, 615, 255);
+    nT = addTextBox("nT", QStringLiteral("1"), QStringLiteral("Cycle"), 1440, 840, 975, 375);
+    cntT =
+        addTextBox("cntT", QStringLiteral("0"), QStringLiteral("Cycles done"), 2640, 840, 975, 375);
+    Label1->setBuddy(nT);
+
+    // The output boxes stand out from the input boxes on the face colour of the buttons.
+    const platform::Colour face = platform::fromQColor(palette().color(QPalette::Button));
+    for (QWidget* output : {static_cast<QWidget*>(&ResultText(0)),
+                            static_cast<QWidget*>(&ResultText(1)), static_cast<QWidget*>(cntT)})
+        platform::setBackColor(output, face);
+
+    platform::connectHandler(StartSyncCommand, &QPushButton::clicked,
+                             [this] { StartSyncCommand_Click(); });
+    platform::connectHandler(EndSyncCommand, &QPushButton::clicked,
+                             [this] { EndSyncCommand_Click(); });
+
+    StartSyncCommand->setFocus();
+    setEndsProgramWhenClosed(true);
+}
+
+void Form1::setCaption(QPushButton* button, const QString& caption) {
+    button->setText(caption);
+    button->setAccessibleName(caption);
+}
+
+void Form1::StartSyncCommand_Click() {
+    // Every Start clicked during a run nests a run deeper; keep room to report it.
+    platform::checkStack();
+
+    double cycles = platform::leadingNumber(nT->text());
+    if (cycles < 1)
+        cycles = 1;
+    const double index = platform::leadingNumber(NText->text());
+    ResultText(0).setText(QStringLiteral("0"));
+    ResultText(1).setText(QStringLiteral("0"));
+    // The monotonic clock: an elapsed time must not jump back at midnight.
+    const platform::Clock::Duration start = platform::activeClock().monotonic();
+    cntT->setText(QStringLiteral("0"));
+    setCaption(EndSyncCommand, QStringLiteral("Cancel"));
+    cancel = 0;
+    cntx = 0;
+    platform::dispatchEvents();
+
+    const std::int32_t lastCycle = platform::toInt32(cycles);
+    std::optional<std::int64_t> result;
+    // 64 bits, so that a last cycle of 2147483647 still ends the loop.
+    for (std::int64_t cycle = 1; cycle <= lastCycle; ++cycle) {
+        if (cancel == 0)
+            result = Fibonacci(index);
+        platform::dispatchEvents();
+        if (cancel == 0) {
+            const platform::Clock::Duration now = platform::activeClock().monotonic();
+            ResultText(0).setText(resultText(result));
+            ResultText(1).setText(averageText(secondsBetween(start, now), cycle));
+            cntT->setText(platform::integerText(cycle));
+        }
+        platform::dispatchEvents();
+    }
+
+    const platform::Clock::Duration now = platform::activeClock().monotonic();
+    if (cancel == 0) {
+        ResultText(0).setText(resultText(result));
+        // Divided by the cycles that ran, not by the count as typed.
+        ResultText(1).setText(averageText(secondsBetween(start, now), lastCycle));
+    }
+    setCaption(EndSyncCommand, QStringLiteral("End"));
+    StartSyncCommand->setVisible(true);
+}
+
+void Form1::EndSyncCommand_Click() {
+    if (platform::compareText(EndSyncCommand->text(), u"Cancel")) {
+        setCaption(EndSyncCommand, QStringLiteral("Canceled"));
+        StartSyncCommand->setVisible(false);
+        cancel = 1;
+        platform::dispatchEvents();
+        return;
+    }
+    if (platform::compareText(EndSyncCommand->text(), u"End"))
+        platform::endProgram();
+    // "Canceled": the run is already on its way out.
+}
+
+std::int64_t Form1::Fibonacci(const double& n) {
+    if (n <= 1)
+        return baseValue(n);
+    // The caller may already stand deep in the stack: check at once.
+    return counted(n, 1);
+}
+
+// The hot path of the recursion. The base cases are resolved here rather than by a call of
+// their own, the stack is looked at only once per stackCheckInterval levels, and the second call
+// of a level, Fibonacci(n - 2), is taken as the next turn of a loop in the same frame. None of
+// this changes what is counted, dispatched or tested, nor in which order.
+std::int64_t Form1::counted(double n, int levelsToStackCheck) {
+    if (--levelsToStackCheck == 0) [[unlikely]] {
+        platform::checkStack();
+        levelsToStackCheck = stackCheckInterval;
+    }
+    std::int64_t sum = 0;
+    for (;;) {
+        if (cancel == 1)
+            return sum;
+        if (cntx.countOne()) [[unlikely]]
+            platform::dispatchEvents();
+        const double first = n - 1;
+        sum = fibonacciSum(sum, first <= 1 ? baseValue(first) : counted(first, levelsToStackCheck));
+        // Made even when a cancel came during the first half; it then returns at once.
+        n = n - 2;
+        if (n <= 1)
+            return fibonacciSum(sum, baseValue(n));
+    }
+}
+
+} // namespace tessaly

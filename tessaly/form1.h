@@ -1,0 +1,99 @@
+#pragma once
+
+#include "form.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+namespace tessaly {
+
+// How many counted calls a run has made. It is kept as the calls still to go until the next
+// event dispatch, so that counting a call costs one decrement and the dispatch test comes with
+// it. Being 64 bits wide it does not overflow: at a billion calls a second that would take
+// centuries.
+class CallCount {
+  public:
+    // One event dispatch per this many counted calls.
+    static constexpr std::int64_t pace = 10000;
+
+    CallCount& operator=(std::int64_t calls) {
+        const std::int64_t past = ((calls % pace) + pace) % pace;
+        paced_ = calls - past;
+        untilDispatch_ = pace - past;
+        return *this;
+    }
+    operator std::int64_t() const { return paced_ + (pace - untilDispatch_); }
+
+    // Counts one call; true when the count has reached a multiple of the pace.
+    bool countOne() {
+        if (--untilDispatch_ != 0) [[likely]]
+            return false;
+        paced_ += pace;
+        untilDispatch_ = pace;
+        return true;
+    }
+
+  private:
+    std::int64_t paced_ = 0;
+    std::int64_t untilDispatch_ = pace;
+};
+
+[[noreturn, gnu::cold, gnu::noinline]] void raiseResultOverflow();
+
+// The sum of two results; a sum beyond 64 bits is the overflow error.
+inline std::int64_t fibonacciSum(std::int64_t a, std::int64_t b) {
+    std::int64_t sum;
+    if (__builtin_add_overflow(a, b, &sum)) [[unlikely]]
+        raiseResultOverflow();
+    return sum;
+}
+
+// The calculator window: computes the Fibonacci number of an index by plain double recursion,
+// as many times as asked, and shows the result and the average time it took.
+class Form1 : public platform::Form {
+    Q_OBJECT
+
+  public:
+    Form1();
+
+    // "Start": runs the cycles. A click during a run starts a whole second run inside it.
+    void StartSyncCommand_Click();
+    // "Cancel" while a run goes on, "End" when idle, nothing while cancelling.
+    void EndSyncCommand_Click();
+
+    // The Fibonacci number of n by double recursion, counting the calls in cntx and yielding to
+    // event dispatch once every CallCount::pace counted calls; gives up once cancel is 1, and
+    // then returns a partial sum that means nothing.
+    std::int64_t Fibonacci(const double& n);
+
+    QPushButton* StartSyncCommand;
+    QPushButton* EndSyncCommand;
+    platform::TextBox* NText;
+    platform::ControlArray<platform::TextBox> ResultText;
+    QLabel* Label1;
+    platform::TextBox* nT;
+    platform::TextBox* cntT;
+
+    // 1 once the user has asked to cancel the run; set back to 0 only by the next Start.
+    std::int16_t cancel = 0;
+    // The counted calls of the current run, over all its cycles.
+    CallCount cntx;
+
+    // The stack is checked once per this many levels of recursion.
+    static constexpr int stackCheckInterval = 64;
+
+  private:
+    // Fibonacci for an index above 1, where the calls are counted.
+    std::int64_t counted(double n, int levelsToStackCheck);
+    static void setCaption(QPushButton* button, const QString& caption);
+};
+
+// The average seconds per cycle as the window shows it: a leading blank for the sign and no more
+// digits than the clock can honestly give.
+QString averageText(double seconds, std::int64_t cycles);
+
+} // namespace tessaly

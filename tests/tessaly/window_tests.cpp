@@ -1,0 +1,233 @@
+#include "tessaly_fixture.h"
+
+#include <QAccessible>
+
+#include <set>
+#include <tuple>
+
+namespace tessaly::testing {
+namespace {
+
+using Window = TessalyTest;
+
+TEST_F(Window, ControlsInTabOrderAtTheirPlaces) {
+    struct Control {
+        const char* name;
+        QRect pixels;
+        QString text;
+        QString accessibleName;
+        bool output;
+    };
+    const Control controls[] = {
+        {"StartSyncCommand", {16, 96, 65, 25}, "Start", "Start", false},
+        {"EndSyncCommand", {96, 96, 65, 25}, "End", "End", false},
+        {"NText", {16, 16, 65, 25}, "1", "Index", false},
+        {"ResultText(0)", {96, 16, 65, 25}, "No result", "Fibonacci number", true},
+        {"ResultText(1)", {176, 16, 65, 25}, "No result", "Seconds per cycle", true},
+        {"Label1", {40, 56, 41, 17}, "Cycle", "Cycle", false},
+        {"nT", {96, 56, 65, 25}, "1", "Cycle", false},
+        {"cntT", {176, 56, 65, 25}, "0", "Cycles done", true},
+    };
+    EXPECT_EQ(form().windowTitle(), QStringLiteral("Tessaly Calculator"));
+    EXPECT_EQ(form().size(), QSize(250, 133));
+    const QList<QWidget*> children = form().findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    ASSERT_EQ(children.size(), std::size(controls));
+    const QColor face = form().palette().color(QPalette::Button);
+    const QColor box = QLineEdit().palette().color(QPalette::Base);
+    for (std::size_t i = 0; i < std::size(controls); ++i) {
+        const Control& c = controls[i];
+        SCOPED_TRACE(c.name);
+        QWidget* widget = children[static_cast<qsizetype>(i)]; // in creation, so tab, order
+        EXPECT_EQ(widget->objectName(), QString::fromLatin1(c.name));
+        EXPECT_EQ(widget->geometry(), c.pixels);
+        EXPECT_EQ(widget->property("text").toString(), c.text);
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
+        ASSERT_NE(accessible, nullptr);
+        EXPECT_EQ(accessible->text(QAccessible::Name), c.accessibleName);
+        if (widget->inherits("QLineEdit")) {
+            EXPECT_EQ(widget->palette().color(widget->backgroundRole()), c.output ? face : box);
+        }
+    }
+    EXPECT_EQ(form().focusWidget(), form().StartSyncCommand);
+    EXPECT_EQ(form().StartSyncCommand->nextInFocusChain(), form().EndSyncCommand);
+}
+
+TEST_F(Window, EndWhenIdleEndsTheProgram) {
+    click(form().EndSyncCommand);
+    EXPECT_TRUE(platform::programEnded());
+    EXPECT_EQ(platform::exitStatus(), 0);
+    EXPECT_FALSE(form().isVisible());
+}
+
+enum class Click { Start, End, Close };
+
+// A run with clicks landing at chosen dispatches, and what the window shows when it is over.
+struct Script {
+    const char* name;
+    QString index, cycles;
+    std::vector<std::pair<int, Click>> clicks;
+    QString result, average, count, caption;
+    bool ended;
+};
+
+TEST_F(Window, ClicksDuringARun) {
+    const Script scripts[] = {
+        {"defaults", "1", "1", {}, "1", " 3", "1", "End", false},
+        // Dispatch 1 precedes the cycles; index 25 dispatches 12 times per computation.
+        {"cancel inside the recursion", "25", "3", {{5, Click::End}}, "0", "0", "0", "End", false},
+        {"\"Canceled\" does nothing",
+         "25",
+         "3",
+         {{5, Click::End}, {9, Click::End}, {12, Click::End}},
+         "0",
+         "0",
+         "0",
+         "End",
+         false},
+        // Cycle 1 shows at dispatch 3; the second computation dispatches at 20000 calls.
+        {"cancel in cycle 2", "20", "3", {{5, Click::End}}, "6765", " 3", "1", "End", false},
+        {"cancel before the first cycle",
+         "20",
+         "2",
+         {{1, Click::End}},
+         "0",
+         "0",
+         "0",
+         "End",
+         false},
+        // The inner run takes dispatches 3 to 9; the outer one shows at 10 and 13, ends at 14.
+        {"start during a run", "20", "2", {{2, Click::Start}}, "6765", " 7", "2", "End", false},
+        // The caption already reads "End" when the outer run resumes.
+        {"end after an inner run",
+         "20",
+         "2",
+         {{2, Click::Start}, {11, Click::End}},
+         "6765",
+         " 10",
+         "1",
+         "End",
+         true},
+        {"cancelling the inner run cancels the outer one",
+         "20",
+         "2",
+         {{2, Click::Start}, {4, Click::End}},
+         "0",
+         "0",
+         "0",
+         "End",
+         false},
+        {"close during a run", "25", "2", {{4, Click::Close}}, "0", "0", "0", "Cancel", true},
+    };
+    for (const Script& script : scripts) {
+        SCOPED_TRACE(script.name);
+        TearDown();
+        SetUp();
+        std::set<std::tuple<QString, bool, int>> states;
+        atDispatch([&](int n) {
+            states.insert({caption(), form().StartSyncCommand->isVisible(), form().cancel});
+            for (const auto& [at, what] : script.clicks)
+                if (at == n) {
+                    if (what == Click::Close)
+                        form().close();
+                    else
+                        click(what == Click::Start ? form().StartSyncCommand
+                                                   : form().EndSyncCommand);
+                }
+        });
+        start(script.index, script.cycles);
+        EXPECT_EQ(result(), script.result);
+        EXPECT_EQ(average(), script.average);
+        EXPECT_EQ(count(), script.count);
+        EXPECT_EQ(caption(), script.caption);
+        EXPECT_EQ(platform::programEnded(), script.ended);
+        EXPECT_TRUE(errors.empty());
+        const std::set<std::tuple<QString, bool, int>> allowed = {
+            {"End", true, 0}, {"End", true, 1}, {"Cancel", true, 0}, {"Canceled", false, 1}};
+        for (const auto& state : states)
+            EXPECT_TRUE(allowed.contains(state)) << qPrintable(std::get<0>(state));
+        if (!script.ended) {
+            EXPECT_TRUE(form().StartSyncCommand->isVisible());
+        }
+    }
+}
+
+TEST_F(Window, AfterACancelledRunANewStartRunsNormally) {
+    atDispatch([](int n) {
+        if (n == 2)
+            click(form().EndSyncCommand);
+    });
+    start("25", "1");
+    ASSERT_EQ(form().cancel, 1);
+    atDispatch();
+    click(form().StartSyncCommand);
+    EXPECT_EQ(result(), QStringLiteral("75025"));
+    EXPECT_EQ(form().cntx, 121392);
+}
+
+// The count of cycles as typed, and the average: the clock moves one second per dispatch, one
+// before the cycles and two per cycle, so c cycles show (1 + 2c) / c at the end.
+TEST_F(Window, CycleCounts) {
+    struct Cycles {
+        QString typed;
+        QString count, average;
+        int closeAt = 0; // the dispatch at which the window is closed, if any
+    };
+    const Cycles rows[] = {
+        {"0", "1", " 3", 0},
+        {"-3", "1", " 3", 0},
+        {"", "1", " 3", 0},
+        {"abc", "1", " 3", 0},
+        {"0.5", "1", " 3", 0},
+        {"1.5", "2", " 2.5", 0},
+        {"2.5", "2", " 2.5", 0},
+        {"3.5", "4", " 2.25", 0},
+        {" 7 cycles", "7", " 2.142857", 0},
+        {"32767", "32767", " 2.000031", 0},
+        {"40000", "40000", " 2.000025", 0},
+        // All cycles would take hours: the count runs until the window is closed.
+        {"2147483647", "3", " 2", 8},
+    };
+    for (const Cycles& row : rows) {
+        SCOPED_TRACE(row.typed.toStdString());
+        TearDown();
+        SetUp();
+        atDispatch([&](int n) {
+            if (n == row.closeAt)
+                form().close();
+        });
+        start("1", row.typed);
+        EXPECT_EQ(count(), row.count);
+        EXPECT_EQ(average(), row.average);
+        EXPECT_TRUE(errors.empty());
+        EXPECT_EQ(platform::programEnded(), row.closeAt != 0);
+    }
+}
+
+TEST_F(Window, ACountBeyond32BitsIsTheOverflowError) {
+    start("1", "2147483648");
+    EXPECT_EQ(errors, std::vector{platform::ErrorKind::Overflow});
+    EXPECT_EQ(platform::exitStatus(), 1);
+    EXPECT_EQ(result(), QStringLiteral("0"));
+    EXPECT_EQ(caption(), QStringLiteral("Cancel"));
+}
+
+TEST_F(Window, ElapsedTimeGoesOnAcrossMidnight) {
+    clock.advance(std::chrono::seconds(86399)); // one second before midnight
+    start("1", "1");
+    EXPECT_EQ(average(), QStringLiteral(" 3"));
+}
+
+TEST_F(Window, AnIndexTooDeepForTheStackIsAnOrderlyError) {
+    for (const char* index : {"1e17", "1e6"}) {
+        SCOPED_TRACE(index);
+        TearDown();
+        SetUp();
+        start(index, "1");
+        EXPECT_EQ(errors, std::vector{platform::ErrorKind::OutOfStackSpace});
+        EXPECT_EQ(platform::exitStatus(), 1);
+        EXPECT_FALSE(form().isVisible());
+    }
+}
+
+} // namespace
+} // namespace tessaly::testing
