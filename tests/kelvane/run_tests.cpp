@@ -249,6 +249,23 @@ TEST_F(ExpansionRun, SimulateDuringARunRunsASecondOneInsideIt) {
     EXPECT_EQ(at(cx + 172, cy), blue);
 }
 
+TEST_F(ExpansionRun, RunsNestedDeeperThanTheStackAllowsEndInAnOrderlyError) {
+    int deepest = 0;
+    int depth = 0;
+    atEveryStep([&](int) {
+        deepest = std::max(deepest, ++depth);
+        simulate(); // at the first step of every run, and so on without end
+        --depth;
+    });
+    simulate();
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0], platform::ErrorKind::OutOfStackSpace);
+    EXPECT_TRUE(platform::programEnded());
+    EXPECT_EQ(platform::exitStatus(), 1);
+    EXPECT_GT(deepest, 100);
+    std::printf("%d runs nested\n", deepest);
+}
+
 TEST_F(ExpansionRun, EndingMidRunStopsAllDrawing) {
     for (bool viaEnd : {true, false}) {
         platform::resetProgram();
