@@ -42,6 +42,18 @@ class TessalyTest : public ::testing::Test {
     static QString count() { return form().cntT->text(); }
     static QString caption() { return form().EndSyncCommand->text(); }
 
+    // Whether the window shows one of its three states: idle ("End", "Start" shown; cancel 0, or
+    // 1 after a cancelled run), running ("Cancel", "Start" shown, cancel 0) or cancelling
+    // ("Canceled", "Start" hidden, cancel 1).
+    static bool inStateTable() {
+        const QString now = caption();
+        const bool shown = !form().StartSyncCommand->isHidden();
+        const int cancel = form().cancel;
+        return (now == QStringLiteral("End") && shown && (cancel == 0 || cancel == 1)) ||
+               (now == QStringLiteral("Cancel") && shown && cancel == 0) ||
+               (now == QStringLiteral("Canceled") && !shown && cancel == 1);
+    }
+
     // Runs with the texts given, as a user would: type them, click "Start".
     void start(const QString& index, const QString& cycles) {
         form().NText->setText(index);

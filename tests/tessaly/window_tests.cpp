@@ -2,9 +2,6 @@
 
 #include <QAccessible>
 
-#include <set>
-#include <tuple>
-
 namespace tessaly::testing {
 namespace {
 
@@ -122,9 +119,8 @@ TEST_F(Window, ClicksDuringARun) {
         SCOPED_TRACE(script.name);
         TearDown();
         SetUp();
-        std::set<std::tuple<QString, bool, int>> states;
         atDispatch([&](int n) {
-            states.insert({caption(), form().StartSyncCommand->isVisible(), form().cancel});
+            EXPECT_TRUE(inStateTable()) << n;
             for (const auto& [at, what] : script.clicks)
                 if (at == n) {
                     if (what == Click::Close)
@@ -141,10 +137,6 @@ TEST_F(Window, ClicksDuringARun) {
         EXPECT_EQ(caption(), script.caption);
         EXPECT_EQ(platform::programEnded(), script.ended);
         EXPECT_TRUE(errors.empty());
-        const std::set<std::tuple<QString, bool, int>> allowed = {
-            {"End", true, 0}, {"End", true, 1}, {"Cancel", true, 0}, {"Canceled", false, 1}};
-        for (const auto& state : states)
-            EXPECT_TRUE(allowed.contains(state)) << qPrintable(std::get<0>(state));
         if (!script.ended) {
             EXPECT_TRUE(form().StartSyncCommand->isVisible());
         }
