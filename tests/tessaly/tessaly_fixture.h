@@ -12,6 +12,13 @@
 #include <functional>
 #include <vector>
 
+#include <ostream>
+
+// Failures show texts as texts.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
 namespace tessaly::testing {
 
 // A fresh program start for every test: a new window, shown; a fake clock that moves one second
