@@ -16,7 +16,7 @@ ctest --test-dir build --output-on-failure -j "$jobs" --timeout 600
 
 if [ "${SKIP_SANITIZERS:-0}" != 1 ]; then
     echo "== Sanitizer build"
-    export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_string_checks=1
+    export ASAN_OPTIONS=detect_leaks=1
     export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
     export LSAN_OPTIONS=suppressions=$PWD/tests/leak_suppressions.txt:print_suppressions=0
     cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKT_SANITIZE=ON \
