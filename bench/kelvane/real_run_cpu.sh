@@ -11,34 +11,12 @@ cd "$(dirname "$0")/../.."
 program=${1:-build/bin/kelvane} seconds=${2:-56}
 [ -x "$program" ] || { echo "no program at $program: build it first" >&2; exit 1; }
 
-display=
-for n in $(seq 150 250); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-        display=":$n"
-        break
-    fi
-done
-[ -n "$display" ] || { echo "no free X display" >&2; exit 1; }
-
-xvfb_pid= program_pid=
-cleanup() {
-    [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null || true
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-    wait 2>/dev/null || true
-}
-trap cleanup EXIT
-
-Xvfb "$display" -screen 0 1024x768x24 -dpi 96 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do
-    xdpyinfo -display "$display" >/dev/null 2>&1 && break
-    sleep 0.1
-done
-export DISPLAY=$display QT_QPA_PLATFORM=xcb
+source tools/own_x_server.sh
+start_own_x_server 1024x768
 
 "$program" 2>/dev/null &
 program_pid=$!
-control=$(timeout 20 xdotool search --sync --onlyvisible --name '^Control$' | head -n 1)
+control=$(wait_for_window Control)
 
 ticks=$(getconf CLK_TCK)
 # Fields 14 and 15 of /proc/PID/stat: user and system time in clock ticks.
