@@ -23,6 +23,13 @@ class TextBox : public QLineEdit {
   public:
     using QLineEdit::QLineEdit;
 
+    // A text written by the program can be wider than its box: show its beginning, where the
+    // sign and the leading digits are, not its tail.
+    void setText(const QString& text) {
+        QLineEdit::setText(text);
+        setCursorPosition(0);
+    }
+
   signals:
     void clicked();
 

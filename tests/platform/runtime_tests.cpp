@@ -153,6 +153,19 @@ TEST_F(Runtime, TextBoxReportsClicksNotTyping) {
     EXPECT_EQ(clicks, 1);
 }
 
+TEST_F(Runtime, ATextWiderThanItsBoxShowsItsBeginning) {
+    auto& form = ensureInstance<TestForm>();
+    form.show();
+    form.box->setText(QStringLiteral(" 0.000813895123456789"));
+    EXPECT_EQ(form.box->cursorPosition(), 0);
+    const QImage shown = form.box->grab().toImage();
+    form.box->setText(QStringLiteral(" 0.000813895123456789").left(4));
+    // The first characters are drawn in the same place whether or not the rest follows.
+    const QImage start = form.box->grab().toImage();
+    EXPECT_EQ(shown.copy(0, 0, shown.width() / 3, shown.height()),
+              start.copy(0, 0, start.width() / 3, start.height()));
+}
+
 TEST_F(Runtime, GeometryInTwips) {
     auto& form = ensureInstance<TestForm>();
     ASSERT_DOUBLE_EQ(form.twipsPerPixelX(), 15.0); // the offscreen screen has 96 dpi
