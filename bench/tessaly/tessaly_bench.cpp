@@ -109,20 +109,16 @@ double fastest(const std::vector<double>& times) {
 
 // Repeated, interleaved and compared by their fastest run: the machine is shared, and a busy
 // moment only ever makes a run slower.
-BENCHMARK(ProgramFibonacci)
-    ->Arg(30)
-    ->Arg(40)
-    ->Repetitions(5)
-    ->ComputeStatistics("min", fastest)
-    ->ReportAggregatesOnly(true)
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK(PlainFibonacci)
-    ->Arg(30)
-    ->Arg(40)
-    ->Repetitions(5)
-    ->ComputeStatistics("min", fastest)
-    ->ReportAggregatesOnly(true)
-    ->Unit(benchmark::kMillisecond);
+void sideBySide(benchmark::internal::Benchmark* b) {
+    b->Arg(30)
+        ->Arg(40)
+        ->Repetitions(5)
+        ->ComputeStatistics("min", fastest)
+        ->ReportAggregatesOnly(true)
+        ->Unit(benchmark::kMillisecond);
+}
+BENCHMARK(ProgramFibonacci)->Apply(sideBySide);
+BENCHMARK(PlainFibonacci)->Apply(sideBySide);
 BENCHMARK(CancelLatency)->UseManualTime()->Iterations(20)->Unit(benchmark::kMicrosecond);
 
 // Prints as usual and keeps the times, for the ratio at the end.
