@@ -1,6 +1,7 @@
 #include "runtime.h"
 
 #include "random.h"
+#include "stack.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -115,6 +116,9 @@ void runHandler(const std::function<void()>& handler) noexcept {
     if (state().ended || !handler)
         return;
     try {
+        // A handler can start inside another one's dispatch, and that one inside another: a user
+        // who keeps clicking nests them without end. Stop in order while there is room to report.
+        checkStack();
         handler();
     } catch (const ProgramEnded&) {
         // The program has ended; the handler stops here.

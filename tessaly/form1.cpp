@@ -74,9 +74,6 @@ void Form1::setCaption(QPushButton* button, const QString& caption) {
 }
 
 void Form1::StartSyncCommand_Click() {
-    // Every Start clicked during a run nests a run deeper; keep room to report it.
-    platform::checkStack();
-
     double cycles = platform::leadingNumber(nT->text());
     if (cycles < 1)
         cycles = 1;

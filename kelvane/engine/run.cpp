@@ -6,7 +6,6 @@
 #include "clock.h"
 #include "random.h"
 #include "runtime.h"
-#include "stack.h"
 #include "text.h"
 
 #include <QApplication>
@@ -115,10 +114,6 @@ void setNotifier(Notifier n) {
 
 void RunExpansion() {
     using platform::ensureInstance;
-
-    // Every "Simulate" pressed during a run starts another run inside it. Clicked often enough,
-    // that would exhaust the stack and crash; it ends in the orderly run-time error instead.
-    platform::checkStack();
 
     ensureInstance<Form2>().cls();
     SetupParameters();
