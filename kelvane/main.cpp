@@ -3,6 +3,8 @@
 
 int main(int argc, char** argv) {
     return platform::runProgram(argc, argv,
-                                {QStringLiteral("Kelvane"), QStringLiteral("kelvane"),
-                                 [] { platform::ensureInstance<kelvane::Form1>().show(); }});
+                                {QStringLiteral("Kelvane"),
+                                 QStringLiteral("org.kelvanetessaly.Kelvane"),
+                                 [] { platform::ensureInstance<kelvane::Form1>().show(); },
+                                 QStringLiteral("Watch particles spread out from a centre.")});
 }

@@ -1,9 +1,14 @@
 #include "runtime.h"
 
+#include "application_start.h"
+#include "command_line.h"
+#include "program_icon.h"
 #include "random.h"
 #include "stack.h"
+#include "window_system.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QMessageBox>
 
 #include <cstdio>
@@ -54,6 +59,18 @@ void reportAndEnd(const RuntimeError& error) {
     closeWindows();
 }
 
+QStringList argumentList(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return arguments;
+}
+
+void print(std::FILE* stream, const QString& text) {
+    std::fputs(text.toLocal8Bit().constData(), stream);
+    std::fflush(stream);
+}
+
 } // namespace
 
 void startProgram(const Project& project) {
@@ -61,16 +78,48 @@ void startProgram(const Project& project) {
 }
 
 int runProgram(int& argc, char** argv, const Project& project) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(project.name);
-    QApplication::setApplicationVersion(QString::fromLatin1(programVersion));
+    QCoreApplication::setApplicationName(project.name);
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(programVersion));
+
+    // Read before the application exists, which needs a display: --help and --version do not.
+    const QStringList arguments = argumentList(argc, argv);
+    const CommandLine commandLine = readCommandLine(arguments, project.summary);
+    switch (commandLine.action) {
+    case CommandLine::Action::Run:
+        break;
+    case CommandLine::Action::UsageError:
+        print(stderr, commandLine.text);
+        return commandLine.exitStatus;
+    case CommandLine::Action::ShowHelp:
+    case CommandLine::Action::ShowVersion:
+        print(stdout, commandLine.text);
+        return commandLine.exitStatus;
+    }
+
+    const QString program = QFileInfo(arguments.value(0, project.name)).fileName();
+    WindowSystemEnvironment environment = WindowSystemEnvironment::current(commandLine);
+    const QString platform = preferredPlatform(environment);
+    if (!platform.isEmpty()) {
+        qputenv("QT_QPA_PLATFORM", platform.toLatin1());
+        environment.platformVariable = platform;
+    }
+    if (const QString missing = missingDisplay(environment); !missing.isEmpty()) {
+        print(stderr, program + QStringLiteral(": ") + missing + QLatin1Char('\n'));
+        return 1;
+    }
+
+    const auto app = startApplication(
+        argc, argv, program + QStringLiteral(": ") + unreachableDisplay(environment));
     QGuiApplication::setDesktopFileName(project.desktopFile);
+    // Every window takes the application's icon unless it has one of its own.
+    QApplication::setWindowIcon(
+        programIcon(QStringLiteral(":/icons/%1.svg").arg(project.desktopFile)));
     // No display name: the window system would add it to every caption.
     // Only the start-up window ends the program when closed; the others merely hide.
     QApplication::setQuitOnLastWindowClosed(false);
 
     startProgram(project);
-    const int status = programEnded() ? exitStatus() : app.exec();
+    const int status = programEnded() ? exitStatus() : app->exec();
     resetProgram(); // the windows must go before the application does
     return status;
 }

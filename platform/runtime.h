@@ -17,15 +17,17 @@ struct ProgramEnded {};
 
 struct Project {
     QString name;        // product name, also the application name
-    QString desktopFile; // base name of the desktop entry
+    QString desktopFile; // id of the desktop entry, also the name of the icon
     std::function<void()> showStartupForm;
+    QString summary = {}; // one line on what the program does, for --help
 };
 
 inline constexpr const char* programVersion = "1.00";
 
-// Creates the application, shows the start-up window and dispatches events until the program
-// ends; returns the exit status (0 after End or closing the start-up window, 1 after a run-time
-// error).
+// Reads the command line, creates the application, shows the start-up window and dispatches
+// events until the program ends; returns the exit status (0 after End or closing the start-up
+// window, or after --help or --version; 1 after a run-time error or when no display can be
+// reached; 2 after a usage error). The icon comes from the resource :/icons/<desktopFile>.svg.
 int runProgram(int& argc, char** argv, const Project& project);
 
 // What runProgram does short of the event loop, for tests that drive the windows themselves.

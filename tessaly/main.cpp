@@ -2,7 +2,9 @@
 #include "runtime.h"
 
 int main(int argc, char** argv) {
-    return platform::runProgram(argc, argv, {"Tessaly", "tessaly", [] {
-                                                 platform::ensureInstance<tessaly::Form1>().show();
-                                             }});
+    return platform::runProgram(
+        argc, argv,
+        {QStringLiteral("Tessaly"), QStringLiteral("org.kelvanetessaly.Tessaly"),
+         [] { platform::ensureInstance<tessaly::Form1>().show(); },
+         QStringLiteral("Time the recursive calculation of a Fibonacci number.")});
 }

@@ -3,7 +3,7 @@
 # A second run finds everything installed and never touches the network.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ clang libclang-rt-14-dev qt6-base-dev qt6-qpa-plugins libgtest-dev libgmock-dev
+packages=(cmake ninja-build g++ clang libclang-rt-14-dev qt6-base-dev qt6-svg-dev qt6-qpa-plugins libgtest-dev libgmock-dev
           libbenchmark-dev xvfb xdotool x11-utils imagemagick fonts-dejavu-core)
 
 missing=()

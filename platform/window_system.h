@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+namespace platform {
+
+struct CommandLine;
+
+// Where the windows are to appear, as the user's environment and command line tell it.
+struct WindowSystemEnvironment {
+    QString platformVariable; // QT_QPA_PLATFORM
+    QString platformOption;   // -platform
+    QString display;          // DISPLAY
+    QString displayOption;    // -display
+    QString waylandDisplay;   // WAYLAND_DISPLAY
+
+    static WindowSystemEnvironment current(const CommandLine& commandLine);
+};
+
+// The window system plug-in to ask Qt for, or empty to leave the choice to Qt. A Wayland
+// compositor does not let a program place its own windows, so where the user has chosen nothing
+// and an X display is there (XWayland provides one), the programs run on X11.
+QString preferredPlatform(const WindowSystemEnvironment& environment);
+
+// Why no window can open, in one line for the user, or empty when a display may be reachable.
+QString missingDisplay(const WindowSystemEnvironment& environment);
+
+// The line for the user when Qt could not reach the window system after all.
+QString unreachableDisplay(const WindowSystemEnvironment& environment);
+
+} // namespace platform

@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# The built program's command line and start without a display, as a user meets them: what is
+# printed where, and the exit status.
+#
+# usage: command_line_test.sh PROGRAM NAME   (NAME as --version prints it, e.g. Kelvane)
+set -uo pipefail
+
+program=$1 name=$2
+base=$(basename "$program")
+out=$(mktemp) err=$(mktemp)
+trap 'rm -f "$out" "$err"' EXIT
+failures=0
+
+# run EXPECTED_STATUS [env settings...] -- [arguments...]
+run() {
+    local expected=$1
+    shift
+    local settings=()
+    while [ "$1" != -- ]; do
+        settings+=("$1")
+        shift
+    done
+    shift
+    env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "${settings[@]}" \
+        timeout "${limit:-10}" "$program" "$@" >"$out" 2>"$err" </dev/null
+    status=$?
+    if [ "$status" -ne "$expected" ]; then
+        echo "FAIL: ${settings[*]} $base $*: exit status $status, expected $expected" >&2
+        sed 's/^/  stderr: /' "$err" >&2
+        failures=$((failures + 1))
+        return 1
+    fi
+}
+
+# expect FILE PATTERN: the file holds a line matching the extended regular expression.
+expect() {
+    grep -Eq -- "$2" "$1" || {
+        echo "FAIL: expected /$2/ in:" >&2
+        sed 's/^/  /' "$1" >&2
+        failures=$((failures + 1))
+    }
+}
+
+# expect_one_line FILE
+expect_one_line() {
+    [ "$(wc -l <"$1")" -eq 1 ] || {
+        echo "FAIL: expected one line, got:" >&2
+        sed 's/^/  /' "$1" >&2
+        failures=$((failures + 1))
+    }
+}
+
+# Help and version need no display and open no window.
+run 0 -- --version && { expect "$out" "^$name 1\\.00\$"; expect_one_line "$out"; }
+run 0 -- --help && { expect "$out" "^Usage: $base \\[options\\]"; expect "$out" "--version"; }
+run 0 -- --help-all && expect "$out" "-platform"
+[ -s "$err" ] && { echo "FAIL: --help-all wrote to stderr" >&2; failures=$((failures + 1)); }
+
+# Usage errors: the reason and the usage on stderr, status 2.
+run 2 -- --bogus && { expect "$err" "^$base: Unknown option 'bogus'"; expect "$err" "^Usage:"; }
+run 2 -- stray && expect "$err" "Unexpected argument 'stray'"
+
+# No display: one clear line and status 1, not Qt's abort.
+run 1 -- && { expect_one_line "$err"; expect "$err" "^$base: no display: .*DISPLAY"; }
+run 1 -- -platform xcb && { expect_one_line "$err"; expect "$err" "DISPLAY is not set"; }
+unused=
+for n in $(seq 990 999); do
+    [ -e "/tmp/.X11-unix/X$n" ] || { unused=$n; break; }
+done
+run 1 DISPLAY=":$unused" -- && { expect_one_line "$err"; expect "$err" "cannot open the X display \":$unused\""; }
+
+# Qt's own options still work: offscreen needs no display, and the program keeps running.
+limit=3 run 124 -- -platform offscreen -style Fusion -reverse
+limit=3 run 124 QT_QPA_PLATFORM=offscreen --
+
+echo "$base command line: $failures failure(s)"
+[ "$failures" -eq 0 ]

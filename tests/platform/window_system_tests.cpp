@@ -1,0 +1,39 @@
+#include "window_system.h"
+
+#include <gtest/gtest.h>
+
+using namespace platform;
+
+namespace {
+
+TEST(WindowSystem, X11WhereTheUserChoseNothingAndMissingDisplays) {
+    struct Row {
+        const char* what;
+        WindowSystemEnvironment environment; // variable, option, DISPLAY, -display, WAYLAND_DISPLAY
+        const char* preferred;
+        bool missing;
+    };
+    const Row rows[] = {
+        {"a Wayland desktop with XWayland", {"", "", ":0", "", "wayland-0"}, "xcb", false},
+        {"an X desktop", {"", "", ":0", "", ""}, "xcb", false},
+        {"-display alone", {"", "", "", ":1", ""}, "xcb", false},
+        {"Wayland without XWayland", {"", "", "", "", "wayland-0"}, "", false},
+        {"no display at all", {"", "", "", "", ""}, "", true},
+        {"the variable chooses Wayland", {"wayland", "", ":0", "", "wayland-0"}, "", false},
+        {"-platform chooses Wayland", {"", "wayland", ":0", "", "wayland-0"}, "", false},
+        {"-platform offscreen needs no display", {"", "offscreen", "", "", ""}, "", false},
+        {"the variable offscreen", {"offscreen", "", "", "", ""}, "", false},
+        {"xcb without DISPLAY", {"xcb", "", "", "", "wayland-0"}, "", true},
+        {"xcb with plug-in options", {"xcb:nograb", "", "", "", ""}, "", true},
+        {"-platform xcb with -display", {"", "xcb", "", ":2", ""}, "", false},
+        {"-platform overrides the variable", {"offscreen", "xcb", "", "", ""}, "", true},
+        {"another plug-in is left to Qt", {"eglfs_custom", "", "", "", ""}, "", false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        EXPECT_EQ(preferredPlatform(row.environment), QString::fromLatin1(row.preferred));
+        EXPECT_EQ(!missingDisplay(row.environment).isEmpty(), row.missing);
+    }
+}
+
+} // namespace
