@@ -1,0 +1,45 @@
+# The Debian package of both programs: `cpack --preset deb` (or tools/package.sh).
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME kelvane-tessaly)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "The Kelvane and Tessaly developers")
+set(CPACK_PACKAGE_CONTACT "The Kelvane and Tessaly developers <dev@kelvanetessaly.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "expansion animation and Fibonacci timing calculator")
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+# Directories in the package are 0755 whatever the umask of the machine that builds it.
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION misc)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${PROJECT_HOMEPAGE_URL})
+# CPack puts the summary first and indents these lines itself; an empty line separates paragraphs.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+    "Kelvane animates an expansion: 151 coloured points and a growing ring spread
+out from a centre, one step every 0.3 seconds, with the parameters set in a
+control window.
+
+Tessaly times the plain double recursion of a Fibonacci number over a number
+of cycles, and cancels a run promptly even deep inside the recursion.")
+# The libraries come from dpkg-shlibdeps; the window system plug-ins are only recommended by Qt,
+# yet without them no window opens.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core")
+
+# CPack strips the programs but leaves the compiler's notes (.comment), which a Debian package
+# does not carry either.
+include(GNUInstallDirs)
+install(CODE "
+    if(CMAKE_INSTALL_DO_STRIP)
+        foreach(program kelvane tessaly)
+            execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment
+                \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/\${program}\"
+                COMMAND_ERROR_IS_FATAL ANY)
+        endforeach()
+    endif()")
+
+include(CPack)

@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# Builds the Debian package from a build tree, unpacks it into a sandbox and checks what a user
+# gets: both programs start, the desktop data validates and lies where desktops look for it, and
+# lintian finds nothing to complain about.
+#
+# usage: package_test.sh BUILD_DIR
+set -euo pipefail
+
+build=$(cd "$1" && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+
+for tool in cpack dpkg-deb dpkg-shlibdeps desktop-file-validate appstreamcli lintian; do
+    command -v "$tool" >/dev/null || { echo "missing $tool: run tools/setup.sh test" >&2; exit 1; }
+done
+
+cpack --config "$build/CPackConfig.cmake" -B "$work" >"$work/cpack.log" 2>&1 ||
+    { cat "$work/cpack.log" >&2; exit 1; }
+deb=$work/kelvane-tessaly_1.00_$(dpkg --print-architecture).deb
+[ -f "$deb" ] || { echo "no $deb; cpack made: $(ls "$work")" >&2; exit 1; }
+echo "$(basename "$deb"): $(stat -c %s "$deb") bytes," \
+    "Installed-Size $(dpkg-deb -f "$deb" Installed-Size) KiB"
+
+depends=$(dpkg-deb -f "$deb" Depends)
+echo "Depends: $depends"
+for library in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 qt6-qpa-plugins; do
+    [[ ", $depends," == *", $library"[\ ,]* ]] || fail "Depends lacks $library"
+done
+
+root=$work/root
+dpkg -x "$deb" "$root"
+for file in \
+    usr/bin/kelvane usr/bin/tessaly \
+    usr/share/applications/org.kelvanetessaly.Kelvane.desktop \
+    usr/share/applications/org.kelvanetessaly.Tessaly.desktop \
+    usr/share/icons/hicolor/scalable/apps/org.kelvanetessaly.Kelvane.svg \
+    usr/share/icons/hicolor/scalable/apps/org.kelvanetessaly.Tessaly.svg \
+    usr/share/metainfo/org.kelvanetessaly.Kelvane.metainfo.xml \
+    usr/share/metainfo/org.kelvanetessaly.Tessaly.metainfo.xml \
+    usr/share/man/man1/kelvane.1.gz usr/share/man/man1/tessaly.1.gz \
+    usr/share/doc/kelvane-tessaly/copyright usr/share/doc/kelvane-tessaly/changelog.gz \
+    usr/share/lintian/overrides/kelvane-tessaly; do
+    [ -s "$root/$file" ] || fail "$file is not in the package"
+done
+unexpected=$(cd "$root" && find . -type f | grep -Ev '^\./usr/(bin|share/(applications|icons|metainfo|man|doc|lintian/overrides))/' || true)
+[ -z "$unexpected" ] || fail "unexpected files: $unexpected"
+
+# Each desktop entry names a program and an icon that the package brings.
+for entry in "$root"/usr/share/applications/*.desktop; do
+    desktop-file-validate "$entry" || fail "$(basename "$entry") does not validate"
+    exec_name=$(sed -n 's/^Exec=//p' "$entry")
+    icon=$(sed -n 's/^Icon=//p' "$entry")
+    [ -x "$root/usr/bin/$exec_name" ] || fail "$(basename "$entry"): no program $exec_name"
+    [ -f "$root/usr/share/icons/hicolor/scalable/apps/$icon.svg" ] ||
+        fail "$(basename "$entry"): no icon $icon"
+done
+appstreamcli validate --no-net "$root"/usr/share/metainfo/*.metainfo.xml ||
+    fail "the metainfo does not validate"
+for page in "$root"/usr/share/man/man1/*.1.gz; do
+    warnings=$(zcat "$page" | LC_ALL=C.UTF-8 groff -man -Tutf8 -ww -z 2>&1 || true)
+    [ -z "$warnings" ] || fail "$(basename "$page"): $warnings"
+done
+
+# The programs start from the sandbox, without a display, and say who they are.
+for pair in kelvane:Kelvane tessaly:Tessaly; do
+    program=${pair%%:*} name=${pair#*:}
+    version=$(env -u DISPLAY -u WAYLAND_DISPLAY "$root/usr/bin/$program" --version) ||
+        fail "$program --version failed"
+    [ "$version" = "$name 1.00" ] || fail "$program --version printed '$version'"
+done
+
+# Lintian, down to the informational tags; data/lintian-overrides says why the remaining ones stay.
+if ! lintian --fail-on error,warning,info --display-info "$deb" >"$work/lintian.log" 2>&1; then
+    fail "lintian:"
+    cat "$work/lintian.log" >&2
+fi
+
+echo "package: $failures failure(s)"
+[ "$failures" -eq 0 ]
