@@ -5,9 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds=${1:-300}
-CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DKT_FUZZ=ON >/dev/null
-cmake --build build-fuzz
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz
 
 mkdir -p build-fuzz/findings
 for fuzzer in leading_number number_text; do

@@ -1,11 +1,26 @@
 #!/usr/bin/env bash
-# Installs what building and testing need, and nothing that is already there.
-# A second run finds everything installed and never touches the network.
+# Installs what is missing, and nothing that is already there. A second run finds everything in
+# place and never touches the network.
+#
+# usage: tools/setup.sh [run|test]
+#   run  (the default): what building and running the programs needs
+#   test: that, and the tools of the tests, the sanitizer and fuzz builds and the package
 set -euo pipefail
 
-packages=(cmake ninja-build g++ clang libclang-rt-14-dev qt6-base-dev qt6-svg-dev qt6-qpa-plugins libgtest-dev libgmock-dev
-          libbenchmark-dev xvfb xdotool x11-utils imagemagick fonts-dejavu-core
-          desktop-file-utils appstream lintian dpkg-dev file)
+run_packages=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev qt6-qpa-plugins
+              fonts-dejavu-core fonts-liberation)
+test_packages=(clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
+               xvfb xdotool x11-utils imagemagick openbox
+               desktop-file-utils appstream lintian dpkg-dev file fakeroot)
+
+case "${1:-run}" in
+    run) packages=("${run_packages[@]}") ;;
+    test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
+    *)
+        echo "usage: $0 [run|test]" >&2
+        exit 2
+        ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

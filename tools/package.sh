@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds the Debian package build/package/kelvane-tessaly_1.00_<arch>.deb from the release preset
+# and shows what lintian says of it.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+tools/setup.sh test
+[ -f build/CMakeCache.txt ] || cmake --preset release -DBUILD_TESTING=OFF >/dev/null
+cmake --build --preset release
+cpack --preset deb
+deb=build/package/kelvane-tessaly_1.00_$(dpkg --print-architecture).deb
+lintian --display-info "$deb"
+echo "$deb"
