@@ -10,7 +10,9 @@ program=$1 title=$2 click_x=${3:-} click_y=${4:-} second_title=${5:-}
 source "$(dirname "$0")/../../tools/own_x_server.sh"
 start_own_x_server
 
-"$program" &
+# Started as on a Wayland desktop with XWayland, the user having chosen no platform: the program
+# must come up on the X display all the same.
+env -u QT_QPA_PLATFORM WAYLAND_DISPLAY=wayland-absent XDG_SESSION_TYPE=wayland "$program" &
 program_pid=$!
 
 # check_icon WINDOW TITLE: the window has the icon, drawn at the small and the large sizes.
