@@ -3,10 +3,12 @@
 #include "runtime.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace platform {
 namespace {
@@ -18,11 +20,39 @@ int toPixels(double twips, double twipsPerPixel) {
     return static_cast<int>(std::clamp(std::round(twips / twipsPerPixel), -1.0e6, 1.0e6));
 }
 
+// A keyboard user presses the focused button with Enter as with Space. Being no dialog's default
+// button, it takes Enter only while it has the focus: Enter in a text box still presses nothing.
+class Button : public QPushButton {
+  public:
+    using QPushButton::QPushButton;
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+        if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            if (!event->isAutoRepeat())
+                click();
+            event->accept();
+            return;
+        }
+        QPushButton::keyPressEvent(event);
+    }
+};
+
 } // namespace
+
+void TextBox::mouseDoubleClickEvent(QMouseEvent* event) {
+    QLineEdit::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton)
+        endsDoubleClick_ = true;
+}
 
 void TextBox::mouseReleaseEvent(QMouseEvent* event) {
     QLineEdit::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+    if (event->button() != Qt::LeftButton)
+        return;
+    const bool secondOfDouble = std::exchange(endsDoubleClick_, false);
+    if (!secondOfDouble && rect().contains(event->position().toPoint()))
         emit clicked();
 }
 
@@ -89,7 +119,7 @@ void Form::place(QWidget* control, const char* name, double left, double top, do
 
 QPushButton* Form::addButton(const char* name, const QString& caption, double left, double top,
                              double width, double height) {
-    auto* button = new QPushButton(caption, this);
+    auto* button = new Button(caption, this);
     button->setAutoDefault(false);
     button->setAccessibleName(caption);
     place(button, name, left, top, width, height);

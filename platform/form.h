@@ -16,7 +16,8 @@ namespace platform {
 enum ScaleMode : std::int16_t { Twips = 1, Pixels = 3 };
 
 // A single-line text box that also reports a click: a mouse button released over it, including
-// the click that places the caret.
+// the click that places the caret. A double click is one click, then a double click: its second
+// release is not another click.
 class TextBox : public QLineEdit {
     Q_OBJECT
 
@@ -34,7 +35,11 @@ class TextBox : public QLineEdit {
     void clicked();
 
   protected:
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+
+  private:
+    bool endsDoubleClick_ = false;
 };
 
 // Members told apart by an index, as a legend of swatches or a pair of result boxes are.

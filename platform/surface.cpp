@@ -16,7 +16,7 @@ constexpr float farAway = 1.0e7f;
 DrawingForm::DrawingForm(const QString& caption, double clientWidthTwips, double clientHeightTwips)
     : Form(caption, clientWidthTwips, clientHeightTwips) {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    image_ = QImage(size(), QImage::Format_RGB32);
+    image_ = DrawingForm::newImage(width(), height());
     image_.fill(toRgb(backgroundColour()));
 }
 
@@ -37,8 +37,10 @@ bool DrawingForm::toPixel(float x, float y, int& px, int& py) const {
     }
     if (!(std::fabs(x) < farAway && std::fabs(y) < farAway))
         return false;
-    px = static_cast<int>(std::nearbyint(x));
-    py = static_cast<int>(std::nearbyint(y));
+    // The pixel that contains the point: a block drawn at x.5 stays whole, and a point left of
+    // or above the client area stays outside it.
+    px = static_cast<int>(std::floor(x));
+    py = static_cast<int>(std::floor(y));
     return true;
 }
 
@@ -48,7 +50,7 @@ void DrawingForm::pset(float x, float y, Colour colour) {
     int py = 0;
     if (!toPixel(x, y, px, py) || px < 0 || py < 0 || px >= width() || py >= height())
         return;
-    reinterpret_cast<QRgb*>(image_.scanLine(py))[px] = toRgb(colour);
+    plot(px, py, toRgb(colour));
     markDirty(QRect(px, py, 1, 1));
 }
 
@@ -111,18 +113,31 @@ void DrawingForm::paintEvent(QPaintEvent* event) {
 
 void DrawingForm::resizeEvent(QResizeEvent* event) {
     Form::resizeEvent(event);
-    coverClientArea();
+    // No error can leave an event Qt delivers; the next drawing call reports a failure.
+    growImage();
 }
 
-void DrawingForm::coverClientArea() {
+QImage DrawingForm::newImage(int width, int height) const {
+    return QImage(width, height, QImage::Format_RGB32);
+}
+
+bool DrawingForm::growImage() {
     if (image_.width() >= width() && image_.height() >= height())
-        return;
+        return true;
     // Grow only: a window made smaller and larger again shows what was drawn before.
-    QImage larger(std::max(width(), image_.width()), std::max(height(), image_.height()),
-                  QImage::Format_RGB32);
+    QImage larger =
+        newImage(std::max(width(), image_.width()), std::max(height(), image_.height()));
+    if (larger.isNull())
+        return false;
     larger.fill(toRgb(backgroundColour()));
     QPainter(&larger).drawImage(0, 0, image_);
     image_ = std::move(larger);
+    return true;
+}
+
+void DrawingForm::coverClientArea() {
+    if (!growImage())
+        throw RuntimeError(ErrorKind::OutOfMemory, {});
 }
 
 void DrawingForm::showEvent(QShowEvent* event) {

@@ -27,16 +27,24 @@ class DrawingForm : public Form {
     Colour backgroundColour() const;
 
   protected:
+    // Where the retained image comes from; a null image means the memory was not there.
+    virtual QImage newImage(int width, int height) const;
+
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
   private:
     bool toPixel(float x, float y, int& px, int& py) const;
-    // A hidden window is resized without a resize event, so every drawing call checks.
+    // A hidden window is resized without a resize event, so every drawing call checks. Returns
+    // false when the larger image could not be had; the old one is kept.
+    bool growImage();
+    // Before drawing: an image that cannot cover the client area is a run-time error.
     void coverClientArea();
+    // The image, not the window, bounds every write: the two differ when growing failed.
     void plot(int x, int y, QRgb rgb) {
-        if (x >= 0 && y >= 0 && x < width() && y < height())
+        if (x >= 0 && y >= 0 && x < width() && y < height() && x < image_.width() &&
+            y < image_.height())
             reinterpret_cast<QRgb*>(image_.scanLine(y))[x] = rgb;
     }
     void markDirty(const QRect& area);

@@ -6,6 +6,10 @@
 #include "runtime.h"
 #include "text.h"
 
+#include <QEvent>
+
+#include <cmath>
+
 namespace kelvane {
 namespace {
 
@@ -14,6 +18,41 @@ void toggle(platform::TextBox& box) {
     const bool yes = platform::compareText(box.text(), u"Yes");
     box.setText(yes ? QStringLiteral("No") : QStringLiteral("Yes"));
 }
+
+// The legend's digits stay readable on whatever colour a run gives their swatch: each takes black
+// or white, whichever stands out more from the swatch's own BackColor.
+class ReadableDigit : public QObject {
+  public:
+    using QObject::QObject;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::PaletteChange)
+            if (auto* label = qobject_cast<QLabel*>(watched))
+                contrast(*label);
+        return false;
+    }
+
+  private:
+    static double linear(int component) {
+        const double c = component / 255.0;
+        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    }
+
+    static void contrast(QLabel& label) {
+        QPalette palette = label.palette();
+        const QColor back = palette.color(label.backgroundRole());
+        const double luminance = 0.2126 * linear(back.red()) + 0.7152 * linear(back.green()) +
+                                 0.0722 * linear(back.blue());
+        // Equal contrast against black and white lies at this luminance.
+        const QColor digit = luminance > 0.179 ? Qt::black : Qt::white;
+        // Setting the colour is itself a palette change: only a different colour is set.
+        if (palette.color(label.foregroundRole()) == digit)
+            return;
+        palette.setColor(label.foregroundRole(), digit);
+        label.setPalette(palette);
+    }
+};
 
 } // namespace
 
@@ -25,11 +64,14 @@ Form1::Form1() : Form(QStringLiteral("Control"), 4680, 3090) {
     Tage = addTextBox("Tage", QStringLiteral("0"), QStringLiteral("Age"), 1800, 2280, 735, 375);
     Label2 = addLabel("Label2", QStringLiteral("Age"), 240, 2400, 1095, 255);
     Command2 = addButton("Command2", QStringLiteral("End"), 1800, 120, 975, 495);
+    auto* digitContrast = new ReadableDigit(this);
     for (int i = 0; i <= 15; ++i) {
         const QByteArray name = QStringLiteral("Label3(%1)").arg(i).toLatin1();
         const double left = i < 8 ? 3480 : 4080;
         const double top = 120 + 240 * (i % 8);
-        Label3.append(addLabel(name.constData(), QString::number(i), left, top, 255, 255));
+        QLabel* swatch = addLabel(name.constData(), QString::number(i), left, top, 255, 255);
+        swatch->installEventFilter(digitContrast);
+        Label3.append(swatch);
     }
     TRandom = addTextBox("TRandom", QStringLiteral("Yes"), QStringLiteral("Random"), 1800, 1320,
                          735, 375);
@@ -37,6 +79,14 @@ Form1::Form1() : Form(QStringLiteral("Control"), 4680, 3090) {
     TDynamic = addTextBox("TDynamic", QStringLiteral("Yes"), QStringLiteral("Dynamic"), 1800, 1800,
                           735, 375);
     Label5 = addLabel("Label5", QStringLiteral("Dynamic"), 240, 1920, 1095, 255);
+
+    Label1->setBuddy(Tnc);
+    Label2->setBuddy(Tage);
+    Label4->setBuddy(TRandom);
+    Label5->setBuddy(TDynamic);
+    const QString flips = QStringLiteral("A click switches between Yes and No.");
+    TRandom->setAccessibleDescription(flips);
+    TDynamic->setAccessibleDescription(flips);
 
     platform::connectHandler(Command1, &QPushButton::clicked, [this] { Command1_Click(); });
     platform::connectHandler(Command2, &QPushButton::clicked, [this] { Command2_Click(); });

@@ -5,6 +5,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
 namespace kelvane::testing {
 namespace {
 
@@ -106,6 +110,112 @@ TEST_F(ControlWindow, TogglesSwitchBetweenYesAndNoOnEveryClick) {
             EXPECT_EQ(other->text(), QStringLiteral("other")) << "toggled along";
         }
     }
+}
+
+TEST_F(ControlWindow, ADoubleClickFlipsAToggleOnceAsASingleClickDoes) {
+    struct Row {
+        const char* clicks; // s: a single click, d: a double click
+        const char* after;
+    };
+    const Row rows[] = {{"d", "No"}, {"dd", "Yes"}, {"sd", "Yes"}, {"ds", "Yes"}, {"ddd", "No"}};
+    for (platform::TextBox* box : {control().TDynamic, control().TRandom}) {
+        for (const auto& row : rows) {
+            box->setText(QStringLiteral("Yes"));
+            for (const char* c = row.clicks; *c; ++c) {
+                click(box);
+                if (*c == 'd') { // the second press of a double click, as a window system sends it
+                    QTest::mousePress(box, Qt::LeftButton);
+                    QTest::mouseDClick(box, Qt::LeftButton);
+                    QTest::mouseRelease(box, Qt::LeftButton);
+                }
+            }
+            EXPECT_EQ(box->text(), QString::fromLatin1(row.after))
+                << box->objectName().toStdString() << ' ' << row.clicks;
+        }
+    }
+}
+
+TEST_F(ControlWindow, EnterPressesTheFocusedButtonAndNothingElse) {
+    QApplication::setActiveWindow(&control());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&control()));
+    struct Row {
+        const char* focus;
+        Qt::Key key;
+        bool simulated;
+        bool ended;
+    };
+    const Row rows[] = {
+        {"Tnc", Qt::Key_Return, false, false},     {"Tage", Qt::Key_Enter, false, false},
+        {"TRandom", Qt::Key_Return, false, false}, {"Command1", Qt::Key_Return, true, false},
+        {"Command1", Qt::Key_Enter, true, false},  {"Command2", Qt::Key_Return, false, true},
+        {"Command2", Qt::Key_Enter, false, true},
+    };
+    for (const auto& row : rows) {
+        platform::resetProgram();
+        control().show();
+        QApplication::setActiveWindow(&control());
+        control().Tnc->setText(QStringLiteral("0")); // a run stops at once
+        auto* widget = control().findChild<QWidget*>(QString::fromLatin1(row.focus));
+        widget->setFocus();
+        QTest::keyClick(widget, row.key);
+        EXPECT_EQ(platform::hasInstance<Form2>() && display().isVisible(), row.simulated)
+            << row.focus;
+        EXPECT_EQ(platform::programEnded(), row.ended) << row.focus;
+    }
+    EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(ControlWindow, CaptionsNameTheirBoxesAndTogglesSayHowTheyWork) {
+    const std::pair<QLabel*, QWidget*> links[] = {{control().Label1, control().Tnc},
+                                                  {control().Label2, control().Tage},
+                                                  {control().Label4, control().TRandom},
+                                                  {control().Label5, control().TDynamic}};
+    for (auto [label, box] : links)
+        EXPECT_EQ(label->buddy(), box) << label->text().toStdString();
+    for (platform::TextBox* box : {control().TDynamic, control().TRandom}) {
+        const QString description = box->accessibleDescription();
+        EXPECT_TRUE(description.contains(QStringLiteral("click"), Qt::CaseInsensitive) &&
+                    description.contains(QStringLiteral("Yes")) &&
+                    description.contains(QStringLiteral("No")))
+            << description.toStdString();
+    }
+}
+
+// The best contrast ratio between the swatch's colour and any pixel of it as shown: the digit's.
+double digitContrast(QLabel& swatch) {
+    const auto luminance = [](QRgb rgb) {
+        const auto linear = [](int c) {
+            const double v = c / 255.0;
+            return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(qRed(rgb)) + 0.7152 * linear(qGreen(rgb)) +
+               0.0722 * linear(qBlue(rgb));
+    };
+    const QImage shown = swatch.grab().toImage();
+    const double back = luminance(platform::toRgb(platform::backColor(&swatch)));
+    double best = 1.0;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x) {
+            const double l = luminance(shown.pixel(x, y));
+            best = std::max(best, (std::max(l, back) + 0.05) / (std::min(l, back) + 0.05));
+        }
+    return best;
+}
+
+TEST_F(ControlWindow, EveryLegendDigitReadsOnItsSwatch) {
+    using platform::rgbColour;
+    const platform::Colour colours[] = {rgbColour(0, 0, 0),     rgbColour(255, 255, 255),
+                                        rgbColour(0, 0, 255),   rgbColour(255, 255, 0),
+                                        rgbColour(0, 18, 0),    rgbColour(128, 128, 128),
+                                        rgbColour(255, 0, 255), rgbColour(0, 0, 0)};
+    for (platform::Colour colour : colours) {
+        platform::setBackColor(&control().Label3(15), colour);
+        EXPECT_EQ(platform::backColor(&control().Label3(15)), colour);
+        EXPECT_GE(digitContrast(control().Label3(15)), 4.5) << std::hex << colour;
+    }
+    simulate(); // the run colours the swatches
+    for (int i = 1; i <= 15; ++i)
+        EXPECT_GE(digitContrast(control().Label3(i)), 4.5) << i;
 }
 
 TEST_F(ControlWindow, TypingIntoAToggleDoesNotToggleIt) {

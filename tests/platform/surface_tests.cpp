@@ -3,6 +3,9 @@
 
 #include <QApplication>
 
+#include <functional>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 using namespace platform;
@@ -14,10 +17,24 @@ class Canvas : public DrawingForm {
     Canvas() : DrawingForm(QStringLiteral("Canvas"), 1500, 1500) { setScaleMode(Pixels); }
 };
 
+// Memory for the design size of 100 x 100 pixels and no more.
+class ScarceCanvas : public DrawingForm {
+  public:
+    ScarceCanvas() : DrawingForm(QStringLiteral("Scarce"), 1500, 1500) { setScaleMode(Pixels); }
+
+  protected:
+    QImage newImage(int width, int height) const override {
+        return width * height > 100 * 100 ? QImage() : DrawingForm::newImage(width, height);
+    }
+};
+
 class Surface : public ::testing::Test {
   protected:
     void SetUp() override { resetProgram(); }
-    void TearDown() override { resetProgram(); }
+    void TearDown() override {
+        setErrorReporter(nullptr);
+        resetProgram();
+    }
     Canvas& canvas() { return ensureInstance<Canvas>(); }
     QRgb at(int x, int y) { return canvas().picture().pixel(x, y); }
     QRgb background() { return toRgb(canvas().backgroundColour()) | 0xff000000u; }
@@ -35,8 +52,10 @@ TEST_F(Surface, PointsAreClippedSilently) {
     const Colour red = rgbColour(255, 0, 0);
     const QRgb redRgb = qRgb(255, 0, 0);
     canvas().pset(10, 20, red);
-    canvas().pset(10.4f, 30.6f, red); // nearest pixel: (10, 31)
+    canvas().pset(10.4f, 30.6f, red); // the pixel that holds it: (10, 30)
     for (auto [x, y] : {std::pair{-1.0f, 5.0f},
+                        {-0.3f, 5.0f},
+                        {5.0f, -0.01f},
                         {5.0f, -1.0f},
                         {100.0f, 5.0f},
                         {5.0f, 100.0f},
@@ -44,8 +63,67 @@ TEST_F(Surface, PointsAreClippedSilently) {
                         {-1e30f, -1e30f}})
         canvas().pset(x, y, red);
     EXPECT_EQ(at(10, 20), redRgb);
-    EXPECT_EQ(at(10, 31), redRgb);
+    EXPECT_EQ(at(10, 30), redRgb);
     EXPECT_EQ(count(redRgb), 2);
+}
+
+TEST_F(Surface, AnyBlockOfFourPointsIsAWholeSquare) {
+    const QRgb red = qRgb(255, 0, 0);
+    struct Row {
+        float x, y;
+        QPoint topLeft;
+    };
+    const Row rows[] = {{10.5f, 20.5f, {10, 20}},
+                        {30.5f, 40.0f, {30, 40}},
+                        {50.0f, 61.5f, {50, 61}},
+                        {0.5f, 0.5f, {0, 0}},
+                        {70.99f, 3.5f, {70, 3}}};
+    for (const auto& row : rows) {
+        canvas().cls();
+        for (auto [dx, dy] : {std::pair{0, 0}, {1, 0}, {0, 1}, {1, 1}})
+            canvas().pset(row.x + static_cast<float>(dx), row.y + static_cast<float>(dy),
+                          paletteColour(12));
+        EXPECT_EQ(count(red), 4) << row.x << ',' << row.y;
+        for (auto [dx, dy] : {std::pair{0, 0}, {1, 0}, {0, 1}, {1, 1}})
+            EXPECT_EQ(at(row.topLeft.x() + dx, row.topLeft.y() + dy), red) << row.x << ',' << row.y;
+    }
+    // The centre of a circle is the pixel that holds it, too.
+    canvas().cls();
+    canvas().circle(51.5f, 51.5f, 10, paletteColour(12));
+    for (auto [x, y] : {std::pair{61, 51}, {41, 51}, {51, 61}, {51, 41}})
+        EXPECT_EQ(at(x, y), red) << x << ',' << y;
+}
+
+TEST_F(Surface, AnImageTooLargeForMemoryIsARunTimeErrorAndNothingIsWrittenOutside) {
+    std::vector<ErrorKind> errors;
+    setErrorReporter([&](const RuntimeError& error) { errors.push_back(error.kind()); });
+    const std::function<void(DrawingForm&)> draws[] = {
+        [](DrawingForm& c) { c.pset(150, 150, paletteColour(12)); },
+        [](DrawingForm& c) { c.pset(5, 5, paletteColour(12)); },
+        [](DrawingForm& c) { c.circle(100, 100, 80, paletteColour(12)); },
+        [](DrawingForm& c) { c.cls(); },
+    };
+    for (bool shown : {false, true}) { // resized with and without a resize event
+        for (const auto& draw : draws) {
+            errors.clear();
+            resetProgram();
+            auto& scarce = ensureInstance<ScarceCanvas>();
+            if (shown)
+                scarce.show();
+            scarce.resize(400, 400);
+            runHandler([&] { draw(scarce); });
+            EXPECT_EQ(errors, std::vector<ErrorKind>{ErrorKind::OutOfMemory}) << shown;
+            EXPECT_TRUE(programEnded());
+            EXPECT_EQ(exitStatus(), 1);
+            EXPECT_EQ(scarce.picture().size(), QSize(100, 100));
+            const QImage& picture = scarce.picture();
+            int drawn = 0;
+            for (int y = 0; y < 100; ++y)
+                for (int x = 0; x < 100; ++x)
+                    drawn += picture.pixel(x, y) == qRgb(255, 0, 0);
+            EXPECT_EQ(drawn, 0) << shown;
+        }
+    }
 }
 
 TEST_F(Surface, CircleIsAOnePixelOutline) {
