@@ -1,9 +1,12 @@
 #include "form.h"
 
+#include "frame_extents.h"
 #include "runtime.h"
 
 #include <QCloseEvent>
 #include <QMouseEvent>
+#include <QStyle>
+#include <QStyleOptionFrame>
 
 #include <algorithm>
 #include <cmath>
@@ -40,25 +43,48 @@ double Form::twipsPerPixelY() const {
     return twipsPerInch / logicalDpiY();
 }
 
+QMargins Form::frameMargins() const {
+    const QRect frame = frameGeometry();
+    const QRect client = geometry();
+    const QMargins known(client.left() - frame.left(), client.top() - frame.top(),
+                         frame.right() - client.right(), frame.bottom() - client.bottom());
+    // Right after show() the toolkit has not yet heard of the frame the window manager is about
+    // to put around the window; placing the client area as if there were none would put the
+    // frame a title bar too high.
+    if (!known.isNull() || !isVisible())
+        return known;
+    return announcedFrameExtents(*this).value_or(known);
+}
+
+QPoint Form::framePosition() const {
+    const QMargins margins = frameMargins();
+    return geometry().topLeft() - QPoint(margins.left(), margins.top());
+}
+
+void Form::moveFrameTo(QPoint position) {
+    const QMargins margins = frameMargins();
+    setGeometry(QRect(position + QPoint(margins.left(), margins.top()), size()));
+}
+
 float Form::leftTwips() const {
-    return static_cast<float>(frameGeometry().x() * twipsPerPixelX());
+    return static_cast<float>(framePosition().x() * twipsPerPixelX());
 }
 float Form::topTwips() const {
-    return static_cast<float>(frameGeometry().y() * twipsPerPixelY());
+    return static_cast<float>(framePosition().y() * twipsPerPixelY());
 }
 float Form::widthTwips() const {
-    return static_cast<float>(frameGeometry().width() * twipsPerPixelX());
+    return static_cast<float>((size().grownBy(frameMargins())).width() * twipsPerPixelX());
 }
 float Form::heightTwips() const {
-    return static_cast<float>(frameGeometry().height() * twipsPerPixelY());
+    return static_cast<float>((size().grownBy(frameMargins())).height() * twipsPerPixelY());
 }
 
 void Form::setLeftTwips(float twips) {
-    move(toPixels(twips, twipsPerPixelX()), frameGeometry().y());
+    moveFrameTo(QPoint(toPixels(twips, twipsPerPixelX()), framePosition().y()));
 }
 
 void Form::setTopTwips(float twips) {
-    move(frameGeometry().x(), toPixels(twips, twipsPerPixelY()));
+    moveFrameTo(QPoint(framePosition().x(), toPixels(twips, twipsPerPixelY())));
 }
 
 void Form::setScaleMode(std::int16_t mode) {

@@ -92,6 +92,11 @@ class Form : public QWidget {
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    // Where the frame lies around the client area, known or announced by the window manager.
+    QMargins frameMargins() const;
+    QPoint framePosition() const;
+    void moveFrameTo(QPoint position);
+
     QRect pixelRect(double left, double top, double width, double height) const;
     void place(QWidget* control, const char* name, double left, double top, double width,
                double height);

@@ -4,7 +4,8 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev qt6-base-dev qt6-qpa-plugins libgtest-dev libgmock-dev
-          libbenchmark-dev xvfb xdotool x11-utils imagemagick fonts-dejavu-core)
+          libbenchmark-dev xvfb xdotool x11-utils imagemagick fonts-dejavu-core
+          fonts-liberation libxcb1-dev pkg-config openbox wmctrl)
 
 missing=()
 for p in "${packages[@]}"; do
