@@ -15,6 +15,7 @@ namespace platform {
 namespace {
 
 constexpr double twipsPerInch = 1440.0;
+constexpr int lineEditSideMargin = 2;
 
 // Screen coordinates far beyond any screen still have to fit an int.
 int toPixels(double twips, double twipsPerPixel) {
@@ -29,7 +30,37 @@ void TextBox::mouseReleaseEvent(QMouseEvent* event) {
         emit clicked();
 }
 
+int TextBox::textRoom() const {
+    QStyleOptionFrame option;
+    initStyleOption(&option);
+    const QRect contents =
+        style()->subElementRect(QStyle::SE_LineEditContents, &option, this) - textMargins();
+    // The line edit keeps a further two pixels free on either side of its text.
+    return contents.width() - 2 * lineEditSideMargin;
+}
+
+bool TextBox::showsWhole(const QString& text) const {
+    return fontMetrics().horizontalAdvance(text) <= textRoom();
+}
+
+void TextBox::offerWholeText() {
+    const QString whole = showsWhole(text()) ? QString() : text();
+    setToolTip(whole);
+    setAccessibleDescription(whole);
+}
+
+QFont formFont() {
+    QFont font;
+    // Liberation Sans Narrow comes with fonts-liberation; DejaVu Sans Condensed is the nearest
+    // face where it is missing.
+    font.setFamilies(
+        {QStringLiteral("Liberation Sans Narrow"), QStringLiteral("DejaVu Sans Condensed")});
+    font.setPointSizeF(9.0);
+    return font;
+}
+
 Form::Form(const QString& caption, double clientWidthTwips, double clientHeightTwips) {
+    setFont(formFont());
     setWindowTitle(caption);
     setAccessibleName(caption);
     resize(toPixels(clientWidthTwips, twipsPerPixelX()),
@@ -128,6 +159,8 @@ TextBox* Form::addTextBox(const char* name, const QString& text, const QString& 
     box->setAccessibleName(accessibleName);
     box->setCursorPosition(0);
     place(box, name, left, top, width, height);
+    connect(box, &QLineEdit::textChanged, box, &TextBox::offerWholeText);
+    box->offerWholeText();
     return box;
 }
 

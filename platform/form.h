@@ -30,12 +30,26 @@ class TextBox : public QLineEdit {
         setCursorPosition(0);
     }
 
+    // The room a text has between the box's inner margins, and whether it fits there whole.
+    int textRoom() const;
+    bool showsWhole(const QString& text) const;
+
   signals:
     void clicked();
 
   protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
+
+  private:
+    // A text too wide for the box is never lost: it is the tooltip and the accessible
+    // description as a whole.
+    void offerWholeText();
+    friend class Form;
 };
+
+// The font of every form and its controls. The layouts are drawn in twips for a narrow face: at
+// the platform's default font a ten-digit number does not fit a 975-twip box.
+QFont formFont();
 
 // Members told apart by an index, as a legend of swatches or a pair of result boxes are.
 template <class Control> class ControlArray {
