@@ -46,18 +46,32 @@ start_own_x_server() {
     [ -z "$with_wm" ] || start_window_manager
 }
 
-# Openbox with its system-wide settings, whatever the user's own configuration says.
+# Openbox with its system-wide settings, whatever the user's own configuration says. A server
+# started at the same moment as another one may not take its first connection at once: openbox
+# gets three tries.
 start_window_manager() {
     mkdir -p "$xvfb_dir/config" "$xvfb_dir/cache"
-    XDG_CONFIG_HOME="$xvfb_dir/config" XDG_CACHE_HOME="$xvfb_dir/cache" \
-        openbox --sm-disable >/dev/null 2>&1 &
-    wm_pid=$!
-    # An EWMH window manager names its check window on the root window once it manages windows.
-    for _ in $(seq 100); do
-        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
-        sleep 0.1
+    local attempt
+    for attempt in 1 2 3; do
+        XDG_CONFIG_HOME="$xvfb_dir/config" XDG_CACHE_HOME="$xvfb_dir/cache" \
+            openbox --sm-disable >"$xvfb_dir/openbox.log" 2>&1 &
+        wm_pid=$!
+        # An EWMH window manager names its check window on the root window once it manages
+        # windows.
+        for _ in $(seq 100); do
+            xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+            kill -0 "$wm_pid" 2>/dev/null || break
+            sleep 0.1
+        done
+        kill "$wm_pid" 2>/dev/null || true
+        wait "$wm_pid" 2>/dev/null || true
+        wm_pid=
+        kill -0 "$xvfb_pid" 2>/dev/null || break
+        sleep 0.5
     done
-    echo "openbox did not start on $DISPLAY" >&2
+    echo "openbox did not start on $DISPLAY (try $attempt):" >&2
+    kill -0 "$xvfb_pid" 2>/dev/null || echo "the X server has ended" >&2
+    cat "$xvfb_dir/openbox.log" >&2
     exit 1
 }
 
