@@ -115,6 +115,11 @@ else
 fi
 kill -0 "$program_pid" 2>/dev/null || fail "Kelvane ended when its display window was closed"
 
+# A later "Simulate" shows it again, in its place.
+simulate
+display=$(wait_for_window Display) || { echo "Display did not come back" >&2; exit 1; }
+check_display_beside_control "shown again after its close button"
+
 # Closing the control window mid-run ends the program at once, with status 0.
 wmctrl -i -c "$control"
 status_within 1
