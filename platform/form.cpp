@@ -92,9 +92,12 @@ QPoint Form::framePosition() const {
     return geometry().topLeft() - QPoint(margins.left(), margins.top());
 }
 
-void Form::moveFrameTo(QPoint position) {
+void Form::moveFrame(std::optional<int> x, std::optional<int> y) {
+    // The margins once: asking the window manager for them may take a moment.
     const QMargins margins = frameMargins();
-    setGeometry(QRect(position + QPoint(margins.left(), margins.top()), size()));
+    const QPoint offset(margins.left(), margins.top());
+    const QPoint frame = geometry().topLeft() - offset;
+    setGeometry(QRect(QPoint(x.value_or(frame.x()), y.value_or(frame.y())) + offset, size()));
 }
 
 float Form::leftTwips() const {
@@ -111,11 +114,11 @@ float Form::heightTwips() const {
 }
 
 void Form::setLeftTwips(float twips) {
-    moveFrameTo(QPoint(toPixels(twips, twipsPerPixelX()), framePosition().y()));
+    moveFrame(toPixels(twips, twipsPerPixelX()), std::nullopt);
 }
 
 void Form::setTopTwips(float twips) {
-    moveFrameTo(QPoint(framePosition().x(), toPixels(twips, twipsPerPixelY())));
+    moveFrame(std::nullopt, toPixels(twips, twipsPerPixelY()));
 }
 
 void Form::setScaleMode(std::int16_t mode) {

@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace platform {
@@ -33,18 +34,15 @@ class TextBox : public QLineEdit {
     // The room a text has between the box's inner margins, and whether it fits there whole.
     int textRoom() const;
     bool showsWhole(const QString& text) const;
+    // A text too wide for the box is never lost: it is the tooltip and the accessible
+    // description as a whole. Called whenever the text changes.
+    void offerWholeText();
 
   signals:
     void clicked();
 
   protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
-
-  private:
-    // A text too wide for the box is never lost: it is the tooltip and the accessible
-    // description as a whole.
-    void offerWholeText();
-    friend class Form;
 };
 
 // The font of every form and its controls. The layouts are drawn in twips for a narrow face: at
@@ -109,7 +107,8 @@ class Form : public QWidget {
     // Where the frame lies around the client area, known or announced by the window manager.
     QMargins frameMargins() const;
     QPoint framePosition() const;
-    void moveFrameTo(QPoint position);
+    // Moves the outer frame; a coordinate not given stays.
+    void moveFrame(std::optional<int> x, std::optional<int> y);
 
     QRect pixelRect(double left, double top, double width, double height) const;
     void place(QWidget* control, const char* name, double left, double top, double width,
