@@ -28,7 +28,7 @@ of cycles, and cancels a run promptly even deep inside the recursion.")
 # yet without them no window opens.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation | fonts-dejavu-extra")
 
 # CPack strips the programs but leaves the compiler's notes (.comment), which a Debian package
 # does not carry either.

@@ -1,10 +1,14 @@
 #include "form.h"
 
+#include "frame_extents.h"
 #include "runtime.h"
 
 #include <QCloseEvent>
+#include <QFontDatabase>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QStyle>
+#include <QStyleOptionFrame>
 
 #include <algorithm>
 #include <cmath>
@@ -14,6 +18,7 @@ namespace platform {
 namespace {
 
 constexpr double twipsPerInch = 1440.0;
+constexpr int lineEditSideMargin = 2;
 
 // Screen coordinates far beyond any screen still have to fit an int.
 int toPixels(double twips, double twipsPerPixel) {
@@ -56,7 +61,38 @@ void TextBox::mouseReleaseEvent(QMouseEvent* event) {
         emit clicked();
 }
 
+int TextBox::textRoom() const {
+    QStyleOptionFrame option;
+    initStyleOption(&option);
+    const QRect contents =
+        style()->subElementRect(QStyle::SE_LineEditContents, &option, this) - textMargins();
+    // The line edit keeps a further two pixels free on either side of its text.
+    return contents.width() - 2 * lineEditSideMargin;
+}
+
+bool TextBox::showsWhole(const QString& text) const {
+    return fontMetrics().horizontalAdvance(text) <= textRoom();
+}
+
+void TextBox::offerWholeText() {
+    const QString whole = showsWhole(text()) ? QString() : text();
+    setToolTip(whole);
+    setAccessibleDescription(whole);
+}
+
+QFont formFont() {
+    // Liberation Sans Narrow comes with fonts-liberation, which set-up installs. Where it is
+    // missing, DejaVu Sans Condensed, a little wider, fits the same texts a size smaller.
+    const bool narrow =
+        QFontDatabase::families().contains(QStringLiteral("Liberation Sans Narrow"));
+    QFont font(narrow ? QStringLiteral("Liberation Sans Narrow")
+                      : QStringLiteral("DejaVu Sans Condensed"));
+    font.setPointSizeF(narrow ? 9.0 : 7.0);
+    return font;
+}
+
 Form::Form(const QString& caption, double clientWidthTwips, double clientHeightTwips) {
+    setFont(formFont());
     setWindowTitle(caption);
     setAccessibleName(caption);
     resize(toPixels(clientWidthTwips, twipsPerPixelX()),
@@ -70,25 +106,51 @@ double Form::twipsPerPixelY() const {
     return twipsPerInch / logicalDpiY();
 }
 
+QMargins Form::frameMargins() const {
+    const QRect frame = frameGeometry();
+    const QRect client = geometry();
+    const QMargins known(client.left() - frame.left(), client.top() - frame.top(),
+                         frame.right() - client.right(), frame.bottom() - client.bottom());
+    // Right after show() the toolkit has not yet heard of the frame the window manager is about
+    // to put around the window; placing the client area as if there were none would put the
+    // frame a title bar too high.
+    if (!known.isNull() || !isVisible())
+        return known;
+    return announcedFrameExtents(*this).value_or(known);
+}
+
+QPoint Form::framePosition() const {
+    const QMargins margins = frameMargins();
+    return geometry().topLeft() - QPoint(margins.left(), margins.top());
+}
+
+void Form::moveFrame(std::optional<int> x, std::optional<int> y) {
+    // The margins once: asking the window manager for them may take a moment.
+    const QMargins margins = frameMargins();
+    const QPoint offset(margins.left(), margins.top());
+    const QPoint frame = geometry().topLeft() - offset;
+    setGeometry(QRect(QPoint(x.value_or(frame.x()), y.value_or(frame.y())) + offset, size()));
+}
+
 float Form::leftTwips() const {
-    return static_cast<float>(frameGeometry().x() * twipsPerPixelX());
+    return static_cast<float>(framePosition().x() * twipsPerPixelX());
 }
 float Form::topTwips() const {
-    return static_cast<float>(frameGeometry().y() * twipsPerPixelY());
+    return static_cast<float>(framePosition().y() * twipsPerPixelY());
 }
 float Form::widthTwips() const {
-    return static_cast<float>(frameGeometry().width() * twipsPerPixelX());
+    return static_cast<float>((size().grownBy(frameMargins())).width() * twipsPerPixelX());
 }
 float Form::heightTwips() const {
-    return static_cast<float>(frameGeometry().height() * twipsPerPixelY());
+    return static_cast<float>((size().grownBy(frameMargins())).height() * twipsPerPixelY());
 }
 
 void Form::setLeftTwips(float twips) {
-    move(toPixels(twips, twipsPerPixelX()), frameGeometry().y());
+    moveFrame(toPixels(twips, twipsPerPixelX()), std::nullopt);
 }
 
 void Form::setTopTwips(float twips) {
-    move(frameGeometry().x(), toPixels(twips, twipsPerPixelY()));
+    moveFrame(std::nullopt, toPixels(twips, twipsPerPixelY()));
 }
 
 void Form::setScaleMode(std::int16_t mode) {
@@ -132,6 +194,8 @@ TextBox* Form::addTextBox(const char* name, const QString& text, const QString& 
     box->setAccessibleName(accessibleName);
     box->setCursorPosition(0);
     place(box, name, left, top, width, height);
+    connect(box, &QLineEdit::textChanged, box, &TextBox::offerWholeText);
+    box->offerWholeText();
     return box;
 }
 

@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace platform {
@@ -31,6 +32,13 @@ class TextBox : public QLineEdit {
         setCursorPosition(0);
     }
 
+    // The room a text has between the box's inner margins, and whether it fits there whole.
+    int textRoom() const;
+    bool showsWhole(const QString& text) const;
+    // A text too wide for the box is never lost: it is the tooltip and the accessible
+    // description as a whole. Called whenever the text changes.
+    void offerWholeText();
+
   signals:
     void clicked();
 
@@ -41,6 +49,10 @@ class TextBox : public QLineEdit {
   private:
     bool endsDoubleClick_ = false;
 };
+
+// The font of every form and its controls. The layouts are drawn in twips for a narrow face: at
+// the platform's default font a ten-digit number does not fit a 975-twip box.
+QFont formFont();
 
 // Members told apart by an index, as a legend of swatches or a pair of result boxes are.
 template <class Control> class ControlArray {
@@ -97,6 +109,12 @@ class Form : public QWidget {
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    // Where the frame lies around the client area, known or announced by the window manager.
+    QMargins frameMargins() const;
+    QPoint framePosition() const;
+    // Moves the outer frame; a coordinate not given stays.
+    void moveFrame(std::optional<int> x, std::optional<int> y);
+
     QRect pixelRect(double left, double top, double width, double height) const;
     void place(QWidget* control, const char* name, double left, double top, double width,
                double height);

@@ -2,6 +2,7 @@
 
 #include "errors.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -121,6 +122,21 @@ double leadingNumber(QStringView text) {
     return value;
 }
 
+namespace {
+
+// A finite, non-zero value in the given notation, a blank in place of a plus sign.
+QString signedText(double value, std::chars_format format) {
+    char buffer[64];
+    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, format);
+    (void)ec; // 64 characters always hold the shortest form of a double
+    QString text = QString::fromLatin1(buffer, end - buffer);
+    if (value > 0)
+        text.prepend(u' ');
+    return text;
+}
+
+} // namespace
+
 QString numberText(double value) {
     if (std::isnan(value))
         return QStringLiteral(" NaN");
@@ -128,17 +144,29 @@ QString numberText(double value) {
         return value < 0 ? QStringLiteral("-Infinity") : QStringLiteral(" Infinity");
     if (value == 0.0)
         return QStringLiteral(" 0");
-
-    char buffer[64];
     const double magnitude = std::fabs(value);
-    const auto format = magnitude >= 1e-4 && magnitude < 1e15 ? std::chars_format::fixed
-                                                              : std::chars_format::scientific;
-    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, format);
-    (void)ec; // 64 characters always hold the shortest form of a double
-    QString text = QString::fromLatin1(buffer, end - buffer);
-    if (value > 0)
-        text.prepend(u' ');
-    return text;
+    return signedText(value, magnitude >= 1e-4 && magnitude < 1e15 ? std::chars_format::fixed
+                                                                   : std::chars_format::scientific);
+}
+
+QString compactNumberText(double value, int maxDigits, int maxLength) {
+    if (!std::isfinite(value) || value == 0.0)
+        return numberText(value);
+    double rounded = value;
+    for (int digits = std::max(maxDigits, 1); digits >= 1; --digits) {
+        rounded = QString::number(value, 'g', digits).toDouble();
+        const QString text = numberText(rounded);
+        if (text.size() <= maxLength)
+            return text;
+    }
+    // Large whole numbers are long in full even with one significant digit.
+    for (int digits = std::max(maxDigits, 1); digits >= 1; --digits) {
+        rounded = QString::number(value, 'g', digits).toDouble();
+        const QString text = signedText(rounded, std::chars_format::scientific);
+        if (text.size() <= maxLength || digits == 1)
+            return text;
+    }
+    return numberText(rounded);
 }
 
 QString integerText(std::int64_t value) {

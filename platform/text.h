@@ -19,6 +19,12 @@ double leadingNumber(QStringView text);
 // exponent (" 1e+20", " 2.5e-07").
 QString numberText(double value);
 
+// The same number in at most maxLength characters, so that a narrow box shows it whole, exponent
+// included: rounded to maxDigits significant digits, or fewer where the text would be longer,
+// and in exponent form where even one digit written out in full is too long. A maxLength below
+// 9 cannot always be met (" 1e-100").
+QString compactNumberText(double value, int maxDigits, int maxLength);
+
 QString integerText(std::int64_t value);
 
 // Exact, case-sensitive, untrimmed.

@@ -33,10 +33,14 @@ void raiseResultOverflow() {
     platform::raiseOverflow(QStringLiteral("The Fibonacci number is too large for 64 bits."));
 }
 
+// Ten characters, the leading blank included, fit the result box in the forms' font.
+constexpr int averageLength = 10;
+
 QString averageText(double seconds, std::int64_t cycles) {
     const double average = seconds / static_cast<double>(cycles);
-    // Seven significant digits: what the elapsed time is good for, and what fits the box.
-    return platform::numberText(QString::number(average, 'g', 7).toDouble());
+    // Seven significant digits are what the elapsed time is good for; fewer where an exponent or
+    // leading zeros need the room, so that the whole text fits the box and its exponent shows.
+    return platform::compactNumberText(average, 7, averageLength);
 }
 
 Form1::Form1() : Form(QStringLiteral("Tessaly Calculator"), 3750, 1995) {

@@ -1,13 +1,16 @@
 # Sourced by the scripts that need a real X server of their own (tests, benchmarks, pictures).
 #
-# start_own_x_server WIDTHxHEIGHT: starts Xvfb at 96 dpi on a display that it picks itself, so
-# that parallel runs never collide, and points DISPLAY and Qt at it. On exit, the program whose
-# process id is in program_pid and the server are ended by their process ids.
+# start_own_x_server [--wm] WIDTHxHEIGHT: starts Xvfb at 96 dpi on a display that it picks itself,
+# so that parallel runs never collide, and points DISPLAY and Qt at it. With --wm it also starts
+# openbox there, a reparenting window manager that frames every window as a desktop does, and
+# returns once openbox manages windows. On exit, the program whose process id is in program_pid,
+# the window manager and the server are ended by their process ids.
 
-xvfb_pid= program_pid= xvfb_dir=
+xvfb_pid= program_pid= xvfb_dir= wm_pid=
 
 stop_own_x_server() {
     [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null || true
+    [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null || true
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
     wait 2>/dev/null || true
     [ -n "$xvfb_dir" ] && rm -rf "$xvfb_dir"
@@ -15,8 +18,12 @@ stop_own_x_server() {
 }
 
 start_own_x_server() {
-    local tool
-    for tool in Xvfb xdotool xdpyinfo; do
+    local tool with_wm=
+    if [ "${1:-}" = --wm ]; then
+        with_wm=1
+        shift
+    fi
+    for tool in Xvfb xdotool xdpyinfo ${with_wm:+openbox xprop}; do
         command -v "$tool" >/dev/null || { echo "missing $tool: run tools/setup.sh" >&2; exit 1; }
     done
     trap stop_own_x_server EXIT
@@ -30,12 +37,54 @@ start_own_x_server() {
     number=$(timeout 20 head -n 1 "$xvfb_dir/display") || { echo "Xvfb did not start" >&2; exit 1; }
     export DISPLAY=":$number" QT_QPA_PLATFORM=xcb
     unset QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_AUTO_SCREEN_SCALE_FACTOR
+    local answered=
     for _ in $(seq 100); do
-        xdpyinfo >/dev/null 2>&1 && return 0
+        xdpyinfo >/dev/null 2>&1 && { answered=1; break; }
         sleep 0.1
     done
-    echo "Xvfb did not answer on $DISPLAY" >&2
+    [ -n "$answered" ] || { echo "Xvfb did not answer on $DISPLAY" >&2; exit 1; }
+    [ -z "$with_wm" ] || start_window_manager
+}
+
+# Openbox with its system-wide settings, whatever the user's own configuration says. A server
+# started at the same moment as another one may not take its first connection at once: openbox
+# gets three tries.
+start_window_manager() {
+    mkdir -p "$xvfb_dir/config" "$xvfb_dir/cache"
+    local attempt
+    for attempt in 1 2 3; do
+        XDG_CONFIG_HOME="$xvfb_dir/config" XDG_CACHE_HOME="$xvfb_dir/cache" \
+            openbox --sm-disable >"$xvfb_dir/openbox.log" 2>&1 &
+        wm_pid=$!
+        # An EWMH window manager names its check window on the root window once it manages
+        # windows.
+        for _ in $(seq 100); do
+            xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+            kill -0 "$wm_pid" 2>/dev/null || break
+            sleep 0.1
+        done
+        kill "$wm_pid" 2>/dev/null || true
+        wait "$wm_pid" 2>/dev/null || true
+        wm_pid=
+        kill -0 "$xvfb_pid" 2>/dev/null || break
+        sleep 0.5
+    done
+    echo "openbox did not start on $DISPLAY (try $attempt):" >&2
+    kill -0 "$xvfb_pid" 2>/dev/null || echo "the X server has ended" >&2
+    cat "$xvfb_dir/openbox.log" >&2
     exit 1
+}
+
+# outer_frame WINDOW: prints "X Y WIDTH HEIGHT" of the frame around a client window: its position
+# and size on the screen, borders and title bar included, from the manager's _NET_FRAME_EXTENTS.
+outer_frame() {
+    local x y w h left right top bottom
+    read -r x y w h < <(xwininfo -id "$1" |
+        awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
+             /^ *Width:/ {w=$NF} /^ *Height:/ {h=$NF} END {print x, y, w, h}')
+    read -r left right top bottom < <(xprop -id "$1" _NET_FRAME_EXTENTS |
+        sed -n 's/.*= *//p' | tr -d ',')
+    echo "$((x - ${left:-0})) $((y - ${top:-0})) $((w + ${left:-0} + ${right:-0})) $((h + ${top:-0} + ${bottom:-0}))"
 }
 
 # wait_for_window "TITLE": prints the id of the visible window with exactly that title.

@@ -8,9 +8,9 @@
 set -euo pipefail
 
 run_packages=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev qt6-qpa-plugins
-              fonts-dejavu-core fonts-liberation)
+              libxcb1-dev pkg-config fonts-dejavu-core fonts-dejavu-extra fonts-liberation)
 test_packages=(clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
-               xvfb xdotool x11-utils imagemagick openbox
+               xvfb xdotool x11-utils imagemagick openbox wmctrl
                desktop-file-utils appstream lintian dpkg-dev file fakeroot)
 
 case "${1:-run}" in

@@ -1,0 +1,195 @@
+#!/usr/bin/env bash
+# Both programs on a desktop as a person sees it: an X server of its own with openbox, a window
+# manager that frames, places and closes windows. Checks where the frames of Kelvane's windows
+# land, the client sizes, what the close buttons do, and reads Tessaly's results off the screen.
+#
+# usage: desktop_test.sh KELVANE TESSALY [INDICES]
+#   INDICES: the Fibonacci indices Tessaly times, "42 45" unless given (a sanitizer build takes
+#   minutes for index 45).
+set -euo pipefail
+
+kelvane=$1 tessaly=$2 indices=${3:-42 45}
+here=$(dirname "$0")
+source "$here/../tools/own_x_server.sh"
+start_own_x_server --wm 1280x1024
+command -v wmctrl >/dev/null || { echo "missing wmctrl: run tools/setup.sh" >&2; exit 1; }
+shots=$xvfb_dir/shots
+mkdir -p "$shots"
+
+failures=0
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+expect_equal() { # WHAT EXPECTED ACTUAL
+    if [ "$2" = "$3" ]; then echo "ok: $1: $3"; else fail "$1: expected $2, got $3"; fi
+}
+
+client_size() {
+    xwininfo -id "$1" | awk '/^ *Width:/ {w=$NF} /^ *Height:/ {h=$NF} END {print w "x" h}'
+}
+
+# A position in twips of the screen, turned to pixels as the forms do: 15 twips a pixel.
+plus_twips() { # PIXELS TWIPS
+    echo $(((($1 * 15 + $2) * 2 + 15) / 30))
+}
+
+# Waits until the frame of a window stands still, the window manager having placed it.
+settled_frame() {
+    local last= now
+    for _ in $(seq 40); do
+        now=$(outer_frame "$1")
+        [ "$now" = "$last" ] && { echo "$now"; return; }
+        last=$now
+        sleep 0.05
+    done
+    echo "$now"
+}
+
+# Sets status to the exit status of the program in program_pid if it ends within SECONDS, or
+# to "running".
+status_within() { # SECONDS
+    status=running
+    for _ in $(seq $(($1 * 20))); do
+        if ! kill -0 "$program_pid" 2>/dev/null; then
+            status=0
+            wait "$program_pid" || status=$?
+            program_pid=
+            return
+        fi
+        sleep 0.05
+    done
+}
+
+# A rectangle of a window's client area as the screen shows it, in a PNG.
+capture() { # WINDOW X Y WIDTH HEIGHT FILE
+    import -window "$1" -crop "$4x$5+$2+$3" +repage "$6"
+}
+
+# ---- Kelvane --------------------------------------------------------------------------------
+"$kelvane" &
+program_pid=$!
+control=$(wait_for_window Control) || { echo "no window Control" >&2; exit 1; }
+expect_equal "Control client size" 312x206 "$(client_size "$control")"
+
+# "Simulate" is Command1 at 16,8 (89x33 pixels) of the client area.
+simulate() { xdotool mousemove --window "$control" 60 24 click 1; }
+
+# The display's frame is level with the control's frame and 5000 twips right of its left edge.
+check_display_beside_control() { # WHEN
+    local cx cy dx dy
+    read -r cx cy _ < <(settled_frame "$control")
+    read -r dx dy _ < <(settled_frame "$display")
+    expect_equal "display frame $1" "$(plus_twips "$cx" 5000) $cy" "$dx $dy"
+}
+
+simulate
+display=$(wait_for_window Display) || { echo "no window Display" >&2; exit 1; }
+check_display_beside_control "after the first Simulate"
+expect_equal "Display client size" 410x364 "$(client_size "$display")"
+
+simulate
+sleep 0.3
+check_display_beside_control "after a second Simulate"
+
+xdotool windowmove "$control" 40 500
+sleep 0.3
+simulate
+sleep 0.3
+check_display_beside_control "after the control window moved"
+
+# Closing the display mid-run hides it; the run goes on, so the age (Tage, 120,152 49x25)
+# keeps changing.
+wmctrl -i -c "$display"
+sleep 0.5
+map_state=$( (xwininfo -id "$display" 2>/dev/null || true) | awk '/Map State:/ {print $NF}')
+[ "$map_state" != IsViewable ] && echo "ok: display hidden (${map_state:-window gone})" ||
+    fail "the display window is still shown after its close button"
+capture "$control" 120 152 49 25 "$shots/age1.png"
+sleep 0.7
+capture "$control" 120 152 49 25 "$shots/age2.png"
+if cmp -s "$shots/age1.png" "$shots/age2.png"; then
+    fail "the age stopped changing after the display window was closed"
+else
+    echo "ok: the run goes on with the display closed"
+fi
+kill -0 "$program_pid" 2>/dev/null || fail "Kelvane ended when its display window was closed"
+
+# A later "Simulate" shows it again, in its place.
+simulate
+display=$(wait_for_window Display) || { echo "Display did not come back" >&2; exit 1; }
+check_display_beside_control "shown again after its close button"
+
+# Closing the control window mid-run ends the program at once, with status 0.
+wmctrl -i -c "$control"
+status_within 1
+expect_equal "Kelvane status after closing Control mid-run" 0 "$status"
+
+# ---- Tessaly --------------------------------------------------------------------------------
+# Client-area rectangles: NText 16,16; ResultText(0) 96,16; ResultText(1) 176,16; Start 16,96;
+# EndSyncCommand 96,96; each 65x25.
+"$tessaly" &
+program_pid=$!
+calculator=$(wait_for_window "Tessaly Calculator") || { echo "no Tessaly window" >&2; exit 1; }
+expect_equal "Tessaly client size" 250x133 "$(client_size "$calculator")"
+capture "$calculator" 96 96 65 25 "$shots/end.png"
+
+# The last column with ink in a box, counted from the box's left edge, and the box's inner right
+# edge, where a line edit clips its text. The frame (2 pixels) is left out.
+ink() { # PNG
+    convert "$1" -shave 2x2 -colorspace gray -depth 8 txt:- | awk -F'[,: ]+' '
+        NR > 1 { g = $0; sub(/.*gray\(/, "", g); sub(/\).*/, "", g)
+                 if (g + 0 < 128) right = $1 > right ? $1 : right; if ($1 > last) last = $1 }
+        END { print right + 2, last + 2 }'
+}
+
+# Types into a box, presses Start and waits until the second button reads "End" again.
+run_index() { # INDEX
+    xdotool mousemove --window "$calculator" 48 28 click --repeat 3 1
+    xdotool key --window "$calculator" ctrl+a type "$1"
+    xdotool mousemove --window "$calculator" 48 108 click 1
+    sleep 0.5
+    for _ in $(seq 400); do
+        capture "$calculator" 96 96 65 25 "$shots/button.png"
+        cmp -s "$shots/button.png" "$shots/end.png" && return 0
+        sleep 0.1
+    done
+    fail "the run of index $1 did not end"
+}
+
+# A line edit clips a text too wide for it at its inner edge, so a cut text has ink in the
+# columns next to that edge; a text that fits leaves them blank, and the two columns of the line
+# edit's own margin besides.
+check_box() { # WHAT X
+    local shot="$shots/${1// /_}.png" right edge
+    capture "$calculator" "$2" 16 65 25 "$shot"
+    read -r right edge < <(ink "$shot")
+    echo "  $1: ink to column $right, inner edge at column $edge"
+    [ "$right" -gt 2 ] || { fail "$1: the box is empty"; return; }
+    [ "$right" -le $((edge - 2)) ] && echo "ok: $1 reads in full" ||
+        fail "$1: the text runs into the box's edge, cut off"
+}
+
+for index in $indices; do
+    run_index "$index"
+    check_box "result of index $index" 96
+    check_box "average of index $index" 176
+done
+
+# Closing the window mid-run ends the program within a second, with status 0. The cycles box,
+# nT, is at 96,56; a hundred thousand cycles outlast the test.
+xdotool mousemove --window "$calculator" 128 68 click --repeat 3 1
+xdotool key --window "$calculator" ctrl+a type 100000
+xdotool mousemove --window "$calculator" 48 108 click 1
+sleep 0.3
+wmctrl -i -c "$calculator"
+status_within 1
+expect_equal "Tessaly status after closing its window mid-run" 0 "$status"
+
+# KEEP_SHOTS=DIR keeps the captured boxes for a look.
+[ -z "${KEEP_SHOTS:-}" ] || cp -r "$shots" "$KEEP_SHOTS"
+if [ "$failures" -gt 0 ]; then
+    echo "$failures checks failed" >&2
+    exit 1
+fi
+echo "all checks passed"

@@ -1,0 +1,24 @@
+#include "fit.h"
+#include "form1.h"
+#include "runtime.h"
+
+namespace {
+
+TEST(KelvaneFit, CaptionsAndTogglesFit) {
+    platform::resetProgram();
+    auto& form = platform::ensureInstance<kelvane::Form1>();
+    form.show();
+    fit::expectCaptionsFit(form);
+    struct Row {
+        platform::TextBox* box;
+        const char* text;
+    };
+    // The age reaches 15 with two decimals; a toggle flips between these two.
+    const Row rows[] = {{form.Tage, " 15.00"}, {form.TRandom, "Yes"}, {form.TDynamic, "No"}};
+    for (const Row& row : rows)
+        EXPECT_LE(fit::width(*row.box, QString::fromLatin1(row.text)), fit::lineEditRoom(*row.box))
+            << row.text;
+    platform::resetProgram();
+}
+
+} // namespace
