@@ -106,6 +106,10 @@ void Form1::StartSyncCommand_Click() {
             cntT->setText(platform::integerText(cycle));
         }
         platform::dispatchEvents();
+        // The cycles left after a cancel would show nothing, yet two billion of them keep a core
+        // busy for most of an hour.
+        if (cancel != 0)
+            break;
     }
 
     const platform::Clock::Duration now = platform::activeClock().monotonic();

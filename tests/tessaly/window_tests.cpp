@@ -143,6 +143,33 @@ TEST_F(Window, ClicksDuringARun) {
     }
 }
 
+TEST_F(Window, ACancelledRunLeavesItsRemainingCyclesAtOnce) {
+    for (const char* cycles : {"2147483647", "100000"}) {
+        SCOPED_TRACE(cycles);
+        TearDown();
+        SetUp();
+        // Dispatch 1 precedes the cycles, each cycle dispatches twice: 6 is in cycle 3.
+        std::chrono::steady_clock::time_point cancelled;
+        atDispatch([&](int n) {
+            if (n == 6) {
+                click(form().EndSyncCommand);
+                cancelled = std::chrono::steady_clock::now();
+            }
+            if (n > 1000) // without the early exit the run would go on for an hour
+                form().close();
+        });
+        start("1", QString::fromLatin1(cycles));
+        const auto idle = std::chrono::steady_clock::now() - cancelled;
+        EXPECT_LT(idle, std::chrono::milliseconds(50));
+        EXPECT_LE(dispatches, 8);
+        EXPECT_FALSE(platform::programEnded());
+        EXPECT_EQ(caption(), QStringLiteral("End"));
+        EXPECT_TRUE(form().StartSyncCommand->isVisible());
+        EXPECT_EQ(result(), QStringLiteral("1"));
+        EXPECT_EQ(count(), QStringLiteral("2"));
+    }
+}
+
 TEST_F(Window, AfterACancelledRunANewStartRunsNormally) {
     atDispatch([](int n) {
         if (n == 2)
