@@ -28,6 +28,16 @@ class CallCount {
     }
     operator std::int64_t() const { return paced_ + (pace - untilDispatch_); }
 
+    // The recursion keeps the countdown in a register and hands it back only where the count
+    // can be read: at a dispatch and when a computation returns.
+    std::int64_t untilDispatch() const { return untilDispatch_; }
+    void setUntilDispatch(std::int64_t calls) { untilDispatch_ = calls; }
+    // The countdown has run out: the count stands on a multiple of the pace.
+    void reachPace() {
+        paced_ += pace;
+        untilDispatch_ = pace;
+    }
+
     // Counts one call; true when the count has reached a multiple of the pace.
     bool countOne() {
         if (--untilDispatch_ != 0) [[likely]]
@@ -87,8 +97,15 @@ class Form1 : public platform::Form {
     static constexpr int stackCheckInterval = 64;
 
   private:
-    // Fibonacci for an index above 1, where the calls are counted.
-    std::int64_t counted(double n, int levelsToStackCheck);
+    // A partial sum and the calls still to go until the next dispatch, both in registers.
+    struct Partial {
+        std::int64_t sum;
+        std::int64_t untilDispatch;
+    };
+    // Fibonacci for an index above 1, where the calls are counted. A whole index runs on
+    // integers, which subtract and compare exactly as the doubles would below 2^53.
+    template <class Index>
+    Partial counted(Index n, std::int64_t untilDispatch, int levelsToStackCheck);
     static void setCaption(QPushButton* button, const QString& caption);
 };
 

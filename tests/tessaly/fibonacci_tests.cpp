@@ -51,8 +51,41 @@ TEST_F(Fibonacci, ResultsCountsAndDispatches) {
         EXPECT_EQ(form().Fibonacci(call.n), call.result);
         EXPECT_EQ(form().cntx, call.countAfter);
         EXPECT_EQ(dispatches, call.dispatches);
+        // Exact at every dispatch: the next multiple of the pace each time.
+        std::int64_t expected = call.countOnEntry - call.countOnEntry % CallCount::pace;
         for (const std::int64_t counted : countsAtDispatch)
-            EXPECT_EQ(counted % CallCount::pace, 0);
+            EXPECT_EQ(counted, expected += CallCount::pace);
+    }
+}
+
+// The integer path of whole indices and the floating-point path of fractional ones: k + 0.5
+// gives F(k + 2) with the calls of the whole index k + 1.
+TEST_F(Fibonacci, FractionalAndWholeIndicesAgree) {
+    for (int k = 1; k <= 24; ++k) {
+        SCOPED_TRACE(k);
+        form().cntx = 0;
+        const std::int64_t whole = form().Fibonacci(k + 2);
+        form().cntx = 0;
+        form().Fibonacci(k + 1);
+        const std::int64_t wholeCalls = form().cntx;
+        form().cntx = 0;
+        EXPECT_EQ(form().Fibonacci(k + 0.5), whole);
+        EXPECT_EQ(form().cntx, wholeCalls);
+    }
+}
+
+TEST_F(Fibonacci, ACancelAtADispatchReturnsRightAfterIt) {
+    for (const int k : {1, 5, 12}) {
+        SCOPED_TRACE(k);
+        atDispatch([k](int n) {
+            if (n == k)
+                form().cancel = 1;
+        });
+        form().cancel = 0;
+        form().cntx = 0;
+        form().Fibonacci(25);
+        EXPECT_EQ(form().cntx, k * CallCount::pace);
+        EXPECT_EQ(dispatches, k);
     }
 }
 
@@ -128,8 +161,10 @@ std::int64_t deepestLevels(Form1& form, double n) {
 }
 
 TEST_F(Fibonacci, TheStackBoundHoldsOnBothSides) {
-    const std::int64_t levels = deepestLevels(form(), 1e17);
-    // Far deeper than any index that finishes within a lifetime (92) needs.
+    // Far deeper than any index that finishes within a lifetime (92) needs, on either path.
+    EXPECT_GT(deepestLevels(form(), 1e17), 2000);
+    // A whole index below 2^53 runs on integers, whose frames may differ in size.
+    const std::int64_t levels = deepestLevels(form(), 1e15);
     EXPECT_GT(levels, 2000);
     RecordProperty("levels", std::to_string(levels));
     // A whole index n nests n - 1 counted levels. Cancel once its first chain has gone down.
