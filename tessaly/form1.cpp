@@ -14,7 +14,10 @@
 namespace tessaly {
 namespace {
 
-inline std::int64_t baseValue(double n) {
+// F(92) is the largest Fibonacci number that 64 bits hold.
+constexpr double largestExactIndex = 92;
+
+template <class Index> std::int64_t baseValue(Index n) {
     return n == 0 ? 0 : 1;
 }
 
@@ -139,9 +142,14 @@ std::int64_t Form1::Fibonacci(const double& n) {
     if (n <= 1)
         return baseValue(n);
     // The caller may already stand deep in the stack: check at once.
-    const Partial partial = n == std::floor(n) && n < 0x1p53
-                                ? counted(static_cast<std::int64_t>(n), cntx.untilDispatch(), 1)
-                                : counted(n, cntx.untilDispatch(), 1);
+    const std::int64_t untilDispatch = cntx.untilDispatch();
+    Partial partial;
+    if (n != std::floor(n) || n >= 0x1p53)
+        partial = counted<double, true>(n, untilDispatch, 1);
+    else if (n <= largestExactIndex)
+        partial = counted<std::int64_t, false>(static_cast<std::int64_t>(n), untilDispatch, 1);
+    else
+        partial = counted<std::int64_t, true>(static_cast<std::int64_t>(n), untilDispatch, 1);
     cntx.setUntilDispatch(partial.untilDispatch);
     return partial.sum;
 }
@@ -151,8 +159,12 @@ std::int64_t Form1::Fibonacci(const double& n) {
 // a level, Fibonacci(n - 2), is taken as the next turn of a loop in the same frame, and the count
 // lives in a register between dispatches, so that a call writes no memory of the window. None of
 // this changes what is counted, dispatched or tested, nor in which order.
-template <class Index>
+template <class Index, bool checkSums>
 Form1::Partial Form1::counted(Index n, std::int64_t untilDispatch, int levelsToStackCheck) {
+    // No partial sum of a whole index up to largestExactIndex can pass 64 bits.
+    const auto add = [](std::int64_t a, std::int64_t b) {
+        return checkSums ? fibonacciSum(a, b) : a + b;
+    };
     if (--levelsToStackCheck == 0) [[unlikely]] {
         // Exact also when the stack runs out here and the error leaves every level.
         cntx.setUntilDispatch(untilDispatch);
@@ -171,16 +183,17 @@ Form1::Partial Form1::counted(Index n, std::int64_t untilDispatch, int levelsToS
         }
         const Index first = n - 1;
         if (first <= 1) {
-            sum = fibonacciSum(sum, baseValue(static_cast<double>(first)));
+            sum = add(sum, baseValue(first));
         } else {
-            const Partial part = counted(first, untilDispatch, levelsToStackCheck);
+            const Partial part =
+                counted<Index, checkSums>(first, untilDispatch, levelsToStackCheck);
             untilDispatch = part.untilDispatch;
-            sum = fibonacciSum(sum, part.sum);
+            sum = add(sum, part.sum);
         }
         // Made even when a cancel came during the first half; it then returns at once.
         n = n - 2;
         if (n <= 1)
-            return {fibonacciSum(sum, baseValue(static_cast<double>(n))), untilDispatch};
+            return {add(sum, baseValue(n)), untilDispatch};
     }
 }
 
