@@ -141,15 +141,24 @@ void Form1::EndSyncCommand_Click() {
 std::int64_t Form1::Fibonacci(const double& n) {
     if (n <= 1)
         return baseValue(n);
-    // The caller may already stand deep in the stack: check at once.
     const std::int64_t untilDispatch = cntx.untilDispatch();
+    const bool whole = n == std::floor(n) && n < 0x1p53;
+    // A whole index up to 92 gives at most F(92), a fractional one below 91 at most F(92): no sum
+    // of theirs passes 64 bits, and they nest at most 91 levels, which the room kept below the
+    // stack limit holds, so one check here stands for all of their levels.
+    const bool small = whole ? n <= largestExactIndex : n < largestExactIndex - 1;
     Partial partial;
-    if (n != std::floor(n) || n >= 0x1p53)
-        partial = counted<double, true>(n, untilDispatch, 1);
-    else if (n <= largestExactIndex)
-        partial = counted<std::int64_t, false>(static_cast<std::int64_t>(n), untilDispatch, 1);
-    else
-        partial = counted<std::int64_t, true>(static_cast<std::int64_t>(n), untilDispatch, 1);
+    if (small) {
+        platform::checkStack();
+        partial = whole
+                      ? counted<std::int64_t, false>(static_cast<std::int64_t>(n), untilDispatch, 1)
+                      : counted<double, false>(n, untilDispatch, 1);
+    } else {
+        // The caller may already stand deep in the stack: check at once.
+        partial = whole
+                      ? counted<std::int64_t, true>(static_cast<std::int64_t>(n), untilDispatch, 1)
+                      : counted<double, true>(n, untilDispatch, 1);
+    }
     cntx.setUntilDispatch(partial.untilDispatch);
     return partial.sum;
 }
@@ -159,13 +168,14 @@ std::int64_t Form1::Fibonacci(const double& n) {
 // a level, Fibonacci(n - 2), is taken as the next turn of a loop in the same frame, and the count
 // lives in a register between dispatches, so that a call writes no memory of the window. None of
 // this changes what is counted, dispatched or tested, nor in which order.
-template <class Index, bool checkSums>
+template <class Index, bool guarded>
 Form1::Partial Form1::counted(Index n, std::int64_t untilDispatch, int levelsToStackCheck) {
-    // No partial sum of a whole index up to largestExactIndex can pass 64 bits.
+    // Unguarded: a small index (see Fibonacci), whose sums cannot overflow and whose depth the
+    // stack check at its start has covered.
     const auto add = [](std::int64_t a, std::int64_t b) {
-        return checkSums ? fibonacciSum(a, b) : a + b;
+        return guarded ? fibonacciSum(a, b) : a + b;
     };
-    if (--levelsToStackCheck == 0) [[unlikely]] {
+    if (guarded && --levelsToStackCheck == 0) [[unlikely]] {
         // Exact also when the stack runs out here and the error leaves every level.
         cntx.setUntilDispatch(untilDispatch);
         platform::checkStack();
@@ -185,8 +195,7 @@ Form1::Partial Form1::counted(Index n, std::int64_t untilDispatch, int levelsToS
         if (first <= 1) {
             sum = add(sum, baseValue(first));
         } else {
-            const Partial part =
-                counted<Index, checkSums>(first, untilDispatch, levelsToStackCheck);
+            const Partial part = counted<Index, guarded>(first, untilDispatch, levelsToStackCheck);
             untilDispatch = part.untilDispatch;
             sum = add(sum, part.sum);
         }

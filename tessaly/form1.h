@@ -104,7 +104,7 @@ class Form1 : public platform::Form {
     };
     // Fibonacci for an index above 1, where the calls are counted. A whole index runs on
     // integers, which subtract and compare exactly as the doubles would below 2^53.
-    template <class Index, bool checkSums>
+    template <class Index, bool guarded>
     Partial counted(Index n, std::int64_t untilDispatch, int levelsToStackCheck);
     static void setCaption(QPushButton* button, const QString& caption);
 };

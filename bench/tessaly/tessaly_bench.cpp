@@ -65,6 +65,20 @@ void ProgramFibonacci(benchmark::State& state) {
     reportCalls(state, result);
 }
 
+// A fractional index keeps the floating-point path: k + 0.5 makes the calls of the whole k + 1.
+void ProgramFibonacciHalf(benchmark::State& state) {
+    auto& form = window();
+    const double n = static_cast<double>(state.range(0)) - 0.5;
+    std::int64_t result = 0;
+    for (auto _ : state) {
+        form.cancel = 0;
+        form.cntx = 0;
+        result = form.Fibonacci(n);
+        benchmark::DoNotOptimize(result);
+    }
+    reportCalls(state, result);
+}
+
 void PlainFibonacci(benchmark::State& state) {
     const std::int64_t n = state.range(0);
     std::int64_t result = 0;
@@ -119,6 +133,7 @@ void sideBySide(benchmark::internal::Benchmark* b) {
 }
 BENCHMARK(ProgramFibonacci)->Apply(sideBySide);
 BENCHMARK(PlainFibonacci)->Apply(sideBySide);
+BENCHMARK(ProgramFibonacciHalf)->Apply(sideBySide);
 BENCHMARK(CancelLatency)->UseManualTime()->Iterations(20)->Unit(benchmark::kMicrosecond);
 
 // Prints as usual and keeps the times, for the ratio at the end.
@@ -153,6 +168,10 @@ int main(int argc, char** argv) {
         const auto plain = reporter.fastest.find("PlainFibonacci/" + std::to_string(index));
         if (own == reporter.fastest.end() || plain == reporter.fastest.end())
             continue;
+        const auto half = reporter.fastest.find("ProgramFibonacciHalf/" + std::to_string(index));
+        if (half != reporter.fastest.end())
+            std::printf("index %d, less a half: %.2f of the plain index %d\n", index,
+                        half->second / plain->second, index);
         const double calls = countedCalls(index);
         std::printf("index %d: window %.1f M calls/s, plain %.1f M calls/s, ratio %.2f\n", index,
                     calls / own->second / 1e6, calls / plain->second / 1e6,
