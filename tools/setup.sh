@@ -11,7 +11,7 @@ run_packages=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev qt6-qpa-plugins
               libxcb1-dev pkg-config fonts-dejavu-core fonts-dejavu-extra fonts-liberation)
 test_packages=(clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
                xvfb xdotool x11-utils imagemagick openbox wmctrl
-               desktop-file-utils appstream lintian dpkg-dev file fakeroot)
+               desktop-file-utils appstream lintian dpkg-dev file fakeroot xclip)
 
 case "${1:-run}" in
     run) packages=("${run_packages[@]}") ;;

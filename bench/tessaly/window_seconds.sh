@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# The seconds per cycle a person reads in Tessaly's window, against the same recursion written
+# plainly in one file. Starts the real program under an X server of its own with a window
+# manager, types the index, presses "Start" and copies the "Seconds per cycle" box through the
+# clipboard, as a person would. Each cycle is a run of its own, so that every reading is one
+# cycle's time; the plain program runs between them, so that both see the machine alike. The
+# fastest of each is compared: a busy moment only ever makes a run slower.
+#
+# usage: bench/tessaly/window_seconds.sh [INDEX [CYCLES [BUILD]]]
+#   defaults: index 42, 3 cycles, build/bin
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+
+index=${1:-42} cycles=${2:-3} bin=${3:-build/bin}
+for program in tessaly tessaly_plain; do
+    [ -x "$bin/$program" ] || { echo "no $bin/$program: build it first" >&2; exit 1; }
+done
+command -v xclip >/dev/null || { echo "missing xclip: run tools/setup.sh test" >&2; exit 1; }
+
+source tools/own_x_server.sh
+start_own_x_server --wm 1024x768
+"$bin/tessaly" 2>/dev/null &
+program_pid=$!
+window=$(wait_for_window "Tessaly Calculator") || { echo "no Tessaly window" >&2; exit 1; }
+
+# The client area at 96 dpi: the index box at 16,16, the seconds box at 176,16, Start at 16,96
+# and the second button at 96,96; boxes and buttons 65x25.
+end_button() { import -window "$window" -crop 65x25+96+96 +repage "$xvfb_dir/$1.png"; }
+end_button end
+
+# Waits until the second button reads "End" again, once it has read something else or a second
+# has passed: a short run may be over before it was ever seen to read "Cancel". Looking at the
+# screen asks nothing of the program, so the run is not slowed down.
+wait_for_end() {
+    local started= polls=0
+    for _ in $(seq 3000); do
+        end_button now
+        if ! cmp -s "$xvfb_dir/now.png" "$xvfb_dir/end.png"; then
+            started=1
+        elif [ -n "$started" ] || [ "$polls" -ge 20 ]; then
+            return 0
+        fi
+        polls=$((polls + 1))
+        sleep 0.05
+    done
+    echo "the run of index $index did not end within minutes" >&2
+    exit 1
+}
+
+box_text() { # X Y: the text of the box whose centre that is, by way of the clipboard
+    xdotool mousemove --window "$window" "$1" "$2" click 1
+    xdotool key --window "$window" ctrl+a ctrl+c
+    sleep 0.1
+    timeout 5 xclip -o -selection clipboard
+}
+
+xdotool mousemove --window "$window" 48 28 click --repeat 3 1
+xdotool key --window "$window" ctrl+a type "$index"
+
+best_window= best_plain=
+for cycle in $(seq "$cycles"); do
+    read -r plain number < <("$bin/tessaly_plain" "$index")
+    xdotool mousemove --window "$window" 48 108 click 1
+    wait_for_end
+    seconds=$(box_text 208 28)
+    shown=$(box_text 128 28)
+    [ "$(echo $shown)" = "$number" ] ||
+        { echo "the window shows F($index) = '$shown', the plain program $number" >&2; exit 1; }
+    echo "cycle $cycle: window $seconds s, plain $plain s"
+    best_window=$(awk -v a="$seconds" -v b="$best_window" 'BEGIN { print (b == "" || a + 0 < b + 0) ? a + 0 : b }')
+    best_plain=$(awk -v a="$plain" -v b="$best_plain" 'BEGIN { print (b == "" || a + 0 < b + 0) ? a + 0 : b }')
+done
+
+awk -v w="$best_window" -v p="$best_plain" -v n="$index" 'BEGIN {
+    printf "index %d, best of the cycles: window %.4f s, plain %.4f s, ratio %.3f\n", n, w, p, w / p
+}'
+xdotool mousemove --window "$window" 128 108 click 1 # "End"
+for _ in $(seq 50); do
+    kill -0 "$program_pid" 2>/dev/null || break
+    sleep 0.1
+done
