@@ -52,9 +52,9 @@ void reportCalls(benchmark::State& state, std::int64_t result) {
     state.SetLabel("F = " + std::to_string(result));
 }
 
-void ProgramFibonacci(benchmark::State& state) {
+// The window's own recursion, as Start calls it, for an index that may be fractional.
+void timeProgram(benchmark::State& state, double n) {
     auto& form = window();
-    const double n = static_cast<double>(state.range(0));
     std::int64_t result = 0;
     for (auto _ : state) {
         form.cancel = 0;
@@ -65,18 +65,13 @@ void ProgramFibonacci(benchmark::State& state) {
     reportCalls(state, result);
 }
 
+void ProgramFibonacci(benchmark::State& state) {
+    timeProgram(state, static_cast<double>(state.range(0)));
+}
+
 // A fractional index keeps the floating-point path: k + 0.5 makes the calls of the whole k + 1.
 void ProgramFibonacciHalf(benchmark::State& state) {
-    auto& form = window();
-    const double n = static_cast<double>(state.range(0)) - 0.5;
-    std::int64_t result = 0;
-    for (auto _ : state) {
-        form.cancel = 0;
-        form.cntx = 0;
-        result = form.Fibonacci(n);
-        benchmark::DoNotOptimize(result);
-    }
-    reportCalls(state, result);
+    timeProgram(state, static_cast<double>(state.range(0)) - 0.5);
 }
 
 void PlainFibonacci(benchmark::State& state) {
