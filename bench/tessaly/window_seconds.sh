@@ -57,6 +57,10 @@ box_text() { # X Y: the text of the box whose centre that is, by way of the clip
 xdotool mousemove --window "$window" 48 28 click --repeat 3 1
 xdotool key --window "$window" ctrl+a type "$index"
 
+smaller() { # A [B]: the smaller number, or A when B is empty
+    awk -v a="$1" -v b="$2" 'BEGIN { print (b == "" || a + 0 < b + 0) ? a + 0 : b }'
+}
+
 best_window= best_plain=
 for cycle in $(seq "$cycles"); do
     read -r plain number < <("$bin/tessaly_plain" "$index")
@@ -67,8 +71,8 @@ for cycle in $(seq "$cycles"); do
     [ "$(echo $shown)" = "$number" ] ||
         { echo "the window shows F($index) = '$shown', the plain program $number" >&2; exit 1; }
     echo "cycle $cycle: window $seconds s, plain $plain s"
-    best_window=$(awk -v a="$seconds" -v b="$best_window" 'BEGIN { print (b == "" || a + 0 < b + 0) ? a + 0 : b }')
-    best_plain=$(awk -v a="$plain" -v b="$best_plain" 'BEGIN { print (b == "" || a + 0 < b + 0) ? a + 0 : b }')
+    best_window=$(smaller "$seconds" "$best_window")
+    best_plain=$(smaller "$plain" "$best_plain")
 done
 
 awk -v w="$best_window" -v p="$best_plain" -v n="$index" 'BEGIN {
