@@ -3,8 +3,10 @@
 #include "form1.h"
 #include "form2.h"
 #include "runtime.h"
-#include "text.h"
 
+#include <QWidget>
+
+#include <limits>
 #include <optional>
 
 namespace kelvane {
@@ -13,9 +15,10 @@ namespace {
 using platform::ErrorKind;
 
 // Below this every distance and age of a run stays finite, whatever the display window's size:
-// the largest product a run forms is the factor times the radius, and no window is as much as
-// 1e8 pixels high.
+// the largest products a run forms are the factor times the radius, at most half the window's
+// height, and the factor times the age, at most 15.
 constexpr double safeFactor = 1e300;
+static_assert(safeFactor * QWIDGETSIZE_MAX < std::numeric_limits<double>::max());
 
 QString factorWords(const QString& typed, ErrorKind kind) {
     const std::optional<double> factor = platform::readableNumber(typed);
