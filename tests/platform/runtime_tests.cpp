@@ -133,8 +133,9 @@ TEST_F(Runtime, TheReportHasTheProgramsWordsOrThePlainDescriptionAndSaysTheProgr
     };
     for (const auto& row : rows) {
         setErrorWording(row.wording);
-        EXPECT_EQ(reportText(RuntimeError(ErrorKind::Overflow, QStringLiteral("detail"))),
-                  row.shown + closing)
+        EXPECT_EQ(
+            reportText(RuntimeError(ErrorKind::Overflow, QStringLiteral("detail"))).toStdString(),
+            (row.shown + closing).toStdString())
             << row.name;
     }
     // The technical detail is for the log only.
