@@ -36,7 +36,7 @@ struct Row {
 TEST_F(ErrorWords, TheReportNamesWhatWasTypedAndWhatToTypeInstead) {
     const QString indexBeyond = QStringLiteral("the largest index it can compute is 92");
     const Row rows[] = {
-        {"an index deeper than the stack",
+        {"an index far beyond 92",
          "1000000",
          "1",
          {},
