@@ -1,34 +1,50 @@
 #include "errors.h"
 
+#include "text.h"
+
 namespace platform {
 
 RuntimeError::RuntimeError(ErrorKind kind, const QString& detail)
-    : std::runtime_error(describe(kind).toStdString()), kind_(kind), detail_(detail) {}
+    : std::runtime_error(kindName(kind).toStdString()), kind_(kind), detail_(detail) {}
 
-QString RuntimeError::message() const {
-    if (detail_.isEmpty())
-        return describe(kind_);
-    return describe(kind_) + QStringLiteral("\n\n") + detail_;
+QString kindName(ErrorKind kind) {
+    switch (kind) {
+    case ErrorKind::Overflow:
+        return QStringLiteral("overflow");
+    case ErrorKind::FloatFault:
+        return QStringLiteral("floating-point fault");
+    case ErrorKind::SubscriptOutOfRange:
+        return QStringLiteral("subscript out of range");
+    case ErrorKind::OutOfStackSpace:
+        return QStringLiteral("out of stack space");
+    case ErrorKind::ObjectCall:
+        return QStringLiteral("window operation failed");
+    case ErrorKind::OutOfMemory:
+        return QStringLiteral("out of memory");
+    }
+    return QStringLiteral("unknown run-time error");
 }
 
 QString describe(ErrorKind kind) {
     switch (kind) {
     case ErrorKind::Overflow:
-        return QStringLiteral("Overflow: a number became too large for the place that holds it.");
+        return QStringLiteral("A number in the program's work became larger than it can hold.");
     case ErrorKind::FloatFault:
-        return QStringLiteral("Floating-point fault: an invalid operation, a division by zero or "
-                              "a result too large to represent.");
+        return QStringLiteral("A calculation gave a number larger than the computer can hold, or "
+                              "no number at all.");
     case ErrorKind::SubscriptOutOfRange:
-        return QStringLiteral("Subscript out of range: a table was read or written outside its "
-                              "bounds.");
+        return QStringLiteral("The program looked for an entry outside one of its tables. This is "
+                              "a fault in the program, not in what you typed.");
     case ErrorKind::OutOfStackSpace:
-        return QStringLiteral("Out of stack space: the computation nests too deeply.");
+        return QStringLiteral("The work nested deeper than the program has room for.");
     case ErrorKind::ObjectCall:
-        return QStringLiteral("A window operation failed.");
+        return QStringLiteral("The program could not carry out an operation on one of its "
+                              "windows.");
     case ErrorKind::OutOfMemory:
-        return QStringLiteral("Out of memory.");
+        return QStringLiteral("The computer ran out of memory for this program. Closing other "
+                              "programs may help.");
     }
-    return QStringLiteral("Unknown run-time error.");
+    return QStringLiteral("The program met an error it cannot recover from.");
 }
 
 void raiseOverflow(const QString& detail) {
@@ -47,6 +63,22 @@ void raiseOutOfStack(const QString& detail) {
 void checkObjectCall(bool succeeded, const QString& what) {
     if (!succeeded)
         throw RuntimeError(ErrorKind::ObjectCall, what);
+}
+
+QString quoteTyped(const QString& typed) {
+    constexpr qsizetype longest = 30;
+    const QString line = typed.simplified();
+    if (line.size() <= longest)
+        return u'"' + line + u'"';
+    return u'"' + line.left(longest) + QStringLiteral("\u2026\" (%1 characters)").arg(line.size());
+}
+
+std::optional<double> readableNumber(QStringView typed) {
+    try {
+        return leadingNumber(typed);
+    } catch (const RuntimeError&) {
+        return std::nullopt;
+    }
 }
 
 } // namespace platform

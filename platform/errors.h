@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 
+#include <optional>
 #include <stdexcept>
 
 namespace platform {
@@ -22,16 +24,18 @@ class RuntimeError : public std::runtime_error {
     RuntimeError(ErrorKind kind, const QString& detail);
 
     ErrorKind kind() const { return kind_; }
+    // A short technical note on where it happened, for the log; never shown to the user.
     const QString& detail() const { return detail_; }
-
-    // What the user reads in the report: the kind in plain words, then the detail, if any.
-    QString message() const;
 
   private:
     ErrorKind kind_;
     QString detail_;
 };
 
+// The kind in a few technical words, for the log.
+QString kindName(ErrorKind kind);
+
+// What happened, in plain words, for when nothing more is known about it.
 QString describe(ErrorKind kind);
 
 [[noreturn]] void raiseOverflow(const QString& detail = {});
@@ -41,5 +45,11 @@ QString describe(ErrorKind kind);
 
 // A window or control operation that could not be carried out.
 void checkObjectCall(bool succeeded, const QString& what);
+
+// For the programs' words about an error. A text the user typed, as they can recognise it in a
+// report: on one line, quoted, and cut short when long.
+QString quoteTyped(const QString& typed);
+// The leading number of a typed text, or none where it is too large to read.
+std::optional<double> readableNumber(QStringView typed);
 
 } // namespace platform

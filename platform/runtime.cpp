@@ -23,6 +23,7 @@ struct State {
     int status = 0;
     std::function<void()> dispatchHook;
     ErrorReporter reporter;
+    ErrorWording wording;
     std::map<std::type_index, QWidget*> instances;
 };
 
@@ -38,14 +39,29 @@ void closeWindows() {
         QCoreApplication::exit(state().status);
 }
 
+// One line, whatever the detail holds, so that a log keeps one entry per error.
+void logError(const RuntimeError& error) {
+    QString line = QCoreApplication::applicationName() + QStringLiteral(": run-time error: ") +
+                   kindName(error.kind());
+    if (!error.detail().isEmpty())
+        line += QStringLiteral(": ") + error.detail().simplified();
+    std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
+    std::fflush(stderr);
+}
+
 void showReport(const RuntimeError& error) {
-    std::fprintf(stderr, "Run-time error: %s\n", qPrintable(error.message()));
+    logError(error);
     if (state().reporter) {
         state().reporter(error);
         return;
     }
-    if (qobject_cast<QApplication*>(QCoreApplication::instance()))
-        QMessageBox::critical(nullptr, QApplication::applicationName(), error.message());
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+        return;
+    QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), reportText(error),
+                    QMessageBox::Ok, QApplication::activeWindow());
+    // What the user typed is quoted in the text and must not be taken for markup.
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }
 
 void reportAndEnd(const RuntimeError& error) {
@@ -74,6 +90,7 @@ void print(std::FILE* stream, const QString& text) {
 } // namespace
 
 void startProgram(const Project& project) {
+    setErrorWording(project.errorWording);
     runHandler(project.showStartupForm);
 }
 
@@ -182,6 +199,25 @@ void runHandler(const std::function<void()>& handler) noexcept {
 
 void setErrorReporter(ErrorReporter reporter) {
     state().reporter = std::move(reporter);
+}
+
+void setErrorWording(ErrorWording wording) {
+    state().wording = std::move(wording);
+}
+
+QString reportText(const RuntimeError& error) {
+    QString words;
+    if (state().wording) {
+        // The wording reads the windows; should that fail, the plain description still serves.
+        try {
+            words = state().wording(error);
+        } catch (...) {
+            words.clear();
+        }
+    }
+    if (words.isEmpty())
+        words = describe(error.kind());
+    return words + QStringLiteral("\n\nThe program will close when you press OK.");
 }
 
 void resetProgram() {

@@ -15,11 +15,16 @@ namespace platform {
 // handler of the programs' own can mistake it for an error.
 struct ProgramEnded {};
 
+// Says what a run-time error means to the user of one program, in terms of what they typed, and
+// what they can do instead. An empty text leaves the plain description of the error's kind.
+using ErrorWording = std::function<QString(const RuntimeError&)>;
+
 struct Project {
     QString name;        // product name, also the application name
     QString desktopFile; // id of the desktop entry, also the name of the icon
     std::function<void()> showStartupForm;
-    QString summary = {}; // one line on what the program does, for --help
+    QString summary = {};           // one line on what the program does, for --help
+    ErrorWording errorWording = {}; // the program's words for its run-time errors
 };
 
 inline constexpr const char* programVersion = "1.00";
@@ -30,7 +35,8 @@ inline constexpr const char* programVersion = "1.00";
 // reached; 2 after a usage error). The icon comes from the resource :/icons/<desktopFile>.svg.
 int runProgram(int& argc, char** argv, const Project& project);
 
-// What runProgram does short of the event loop, for tests that drive the windows themselves.
+// What runProgram does short of the event loop (the start-up window and the project's wording of
+// errors), for tests that drive the windows themselves.
 void startProgram(const Project& project);
 
 // Ends the program at once: every window closes and the calling handler does not go on. Also
@@ -62,9 +68,18 @@ QMetaObject::Connection connectHandler(Sender* sender, Signal signal,
                             [handler = std::move(handler)] { runHandler(handler); });
 }
 
-// Shows the report of a run-time error; the default is a message box. Tests capture it instead.
+// Shows the report of a run-time error; the default is a message box titled with the program's
+// name that shows reportText. Either way one line goes to the standard error for the log. Tests
+// capture the report instead.
 using ErrorReporter = std::function<void(const RuntimeError&)>;
 void setErrorReporter(ErrorReporter reporter);
+
+// Kept until replaced: a new program start does not change the program's words.
+void setErrorWording(ErrorWording wording);
+
+// What the report says: the program's words for the error, or the plain description of its kind
+// when it has none, and then that the program will close.
+QString reportText(const RuntimeError& error);
 
 // Back to the state of a fresh program start: deletes the window instances, forgets the end,
 // restarts the random sequence. For tests, and for runProgram on its way out.

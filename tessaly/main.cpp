@@ -1,3 +1,4 @@
+#include "error_words.h"
 #include "form1.h"
 #include "runtime.h"
 
@@ -6,5 +7,6 @@ int main(int argc, char** argv) {
         argc, argv,
         {QStringLiteral("Tessaly"), QStringLiteral("org.kelvanetessaly.Tessaly"),
          [] { platform::ensureInstance<tessaly::Form1>().show(); },
-         QStringLiteral("Time the recursive calculation of a Fibonacci number.")});
+         QStringLiteral("Time the recursive calculation of a Fibonacci number."),
+         tessaly::errorWords});
 }

@@ -2,8 +2,10 @@
 #include "runtime.h"
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -39,6 +41,7 @@ class Runtime : public ::testing::Test {
     }
     void TearDown() override {
         setErrorReporter(nullptr);
+        setErrorWording(nullptr);
         resetProgram();
     }
     std::vector<ErrorKind> reported;
@@ -112,6 +115,65 @@ TEST_F(Runtime, ErrorInsideANestedHandlerEndsTheOuterOneToo) {
     ASSERT_EQ(reported.size(), 1u);
     EXPECT_EQ(reported[0], ErrorKind::SubscriptOutOfRange);
     EXPECT_EQ(exitStatus(), 1);
+}
+
+TEST_F(Runtime, TheReportHasTheProgramsWordsOrThePlainDescriptionAndSaysTheProgramWillClose) {
+    const QString closing = QStringLiteral("\n\nThe program will close when you press OK.");
+    const QString plain = describe(ErrorKind::Overflow);
+    const struct {
+        const char* name;
+        ErrorWording wording;
+        QString shown;
+    } rows[] = {
+        {"no words of the program's own", nullptr, plain},
+        {"the program's words", [](const RuntimeError&) { return QStringLiteral("Index 93."); },
+         QStringLiteral("Index 93.")},
+        {"nothing to add", [](const RuntimeError&) { return QString(); }, plain},
+        {"words that fail", [](const RuntimeError&) -> QString { raiseBoundsError(); }, plain},
+    };
+    for (const auto& row : rows) {
+        setErrorWording(row.wording);
+        EXPECT_EQ(
+            reportText(RuntimeError(ErrorKind::Overflow, QStringLiteral("detail"))).toStdString(),
+            (row.shown + closing).toStdString())
+            << row.name;
+    }
+    // The technical detail is for the log only.
+    EXPECT_FALSE(plain.contains(QStringLiteral("detail")));
+}
+
+TEST_F(Runtime, AnErrorShowsOneBoxTitledWithTheProgramAndLogsOneLine) {
+    setErrorReporter(nullptr);
+    setErrorWording([](const RuntimeError&) { return QStringLiteral("<b>93</b> typed."); });
+    std::vector<QMessageBox*> boxes;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            boxes.push_back(box);
+            EXPECT_EQ(box->windowTitle(), QApplication::applicationName());
+            EXPECT_EQ(box->text(), QStringLiteral("<b>93</b> typed.\n\nThe program will close "
+                                                  "when you press OK."));
+            EXPECT_EQ(box->textFormat(), Qt::PlainText); // the typed text is not markup
+            box->button(QMessageBox::Ok)->click();
+        }
+    });
+    closer.start(0);
+    auto& form = ensureInstance<TestForm>();
+    form.show();
+    form.onGo = [] { raiseOverflow(QStringLiteral("two\nlines")); };
+    ::testing::internal::CaptureStderr();
+    // From the application's own event loop, as in the program: the error ends it with status 1.
+    QTimer::singleShot(0, [&] { QTest::mouseClick(form.button, Qt::LeftButton); });
+    EXPECT_EQ(QApplication::exec(), 1);
+    const std::string log = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(boxes.size(), 1u);
+    // The window system may add warnings of its own.
+    const std::string line =
+        QApplication::applicationName().toStdString() + ": run-time error: overflow: two lines\n";
+    EXPECT_NE(log.find(line), std::string::npos) << log;
+    EXPECT_EQ(log.find("run-time error"), log.rfind("run-time error")) << log;
+    EXPECT_EQ(exitStatus(), 1);
+    EXPECT_FALSE(form.isVisible());
 }
 
 TEST_F(Runtime, ClosingTheStartUpWindowEndsEvenDuringAHandler) {
