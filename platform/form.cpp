@@ -7,6 +7,7 @@
 #include <QFontDatabase>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QStyle>
 #include <QStyleOptionFrame>
 
@@ -116,7 +117,17 @@ QMargins Form::frameMargins() const {
     // frame a title bar too high.
     if (!known.isNull() || !isVisible())
         return known;
-    return announcedFrameExtents(*this).value_or(known);
+    const std::optional<QMargins> announced = announcedFrameExtents(*this);
+    if (!announced)
+        return known;
+    // The manager speaks in pixels of the screen; under a scale factor the toolkit's pixels are
+    // larger, and it rounds the frame it learns of to them just so.
+    const qreal ratio = devicePixelRatioF();
+    const auto logical = [ratio](int pixels) {
+        return static_cast<int>(std::round(pixels / ratio));
+    };
+    return QMargins(logical(announced->left()), logical(announced->top()),
+                    logical(announced->right()), logical(announced->bottom()));
 }
 
 QPoint Form::framePosition() const {
@@ -151,6 +162,17 @@ void Form::setLeftTwips(float twips) {
 
 void Form::setTopTwips(float twips) {
     moveFrame(std::nullopt, toPixels(twips, twipsPerPixelY()));
+}
+
+QRectF Form::availableTwips() const {
+    const QRect area = screen()->availableGeometry();
+    const double tx = twipsPerPixelX();
+    const double ty = twipsPerPixelY();
+    return QRectF(area.x() * tx, area.y() * ty, area.width() * tx, area.height() * ty);
+}
+
+float keptWithin(float start, float extent, float areaStart, float areaEnd) {
+    return std::max(std::min(start, areaEnd - extent), areaStart);
 }
 
 void Form::setScaleMode(std::int16_t mode) {
