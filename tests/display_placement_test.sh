@@ -32,6 +32,17 @@ settled_frame() {
     echo "$now"
 }
 
+# A search for a window fails outright when a window of the program ended before goes away under
+# it: it is tried again.
+find_window() { # TITLE
+    local attempt
+    for attempt in 1 2 3; do
+        wait_for_window "$1" 2>/dev/null && return 0
+        sleep 0.2
+    done
+    return 1
+}
+
 # Control's client area is 312x206 logical pixels; "Simulate" lies at 16,8 (89x33) of it.
 simulate() { # SCALE
     local x y
@@ -71,7 +82,7 @@ check() { # SCALE WHERE
 for scale in $scales; do
     QT_SCALE_FACTOR=$scale "$kelvane" &
     program_pid=$!
-    control=$(wait_for_window Control) || { echo "no window Control" >&2; exit 1; }
+    control=$(find_window Control) || { echo "no window Control" >&2; exit 1; }
     settled_frame "$control" >/dev/null
     # Where openbox puts it, then near the left edge, then far right and low.
     for where in "openbox" "40 200" "700 500"; do
@@ -80,7 +91,7 @@ for scale in $scales; do
             sleep 0.3
         fi
         simulate "$scale"
-        display=$(wait_for_window Display) || { echo "no window Display" >&2; exit 1; }
+        display=$(find_window Display) || { echo "no window Display" >&2; exit 1; }
         sleep 0.3
         check "$scale" "control at ${where/ /,}"
         if [ -n "${SHOT:-}" ] && [ "$where" = openbox ]; then
