@@ -20,6 +20,8 @@ namespace {
 
 constexpr double twipsPerInch = 1440.0;
 constexpr int lineEditSideMargin = 2;
+// Pixels; wider borders or a taller title bar are no frame a person could use.
+constexpr int maximumFrameSide = 1000;
 
 // Screen coordinates far beyond any screen still have to fit an int.
 int toPixels(double twips, double twipsPerPixel) {
@@ -115,6 +117,11 @@ QMargins Form::frameMargins() const {
     // Right after show() the toolkit has not yet heard of the frame the window manager is about
     // to put around the window; placing the client area as if there were none would put the
     // frame a title bar too high.
+    // Margins no frame could have are left out rather than carried into screen arithmetic.
+    const auto framelike = [](int side) { return side >= 0 && side <= maximumFrameSide; };
+    if (!(framelike(known.left()) && framelike(known.top()) && framelike(known.right()) &&
+          framelike(known.bottom())))
+        return QMargins();
     if (!known.isNull() || !isVisible())
         return known;
     const std::optional<QMargins> announced = announcedFrameExtents(*this);
