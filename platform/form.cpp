@@ -7,6 +7,7 @@
 #include <QFontDatabase>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QStyle>
 #include <QStyleOptionFrame>
 
@@ -19,6 +20,8 @@ namespace {
 
 constexpr double twipsPerInch = 1440.0;
 constexpr int lineEditSideMargin = 2;
+// Pixels; wider borders or a taller title bar are no frame a person could use.
+constexpr int maximumFrameSide = 1000;
 
 // Screen coordinates far beyond any screen still have to fit an int.
 int toPixels(double twips, double twipsPerPixel) {
@@ -114,9 +117,24 @@ QMargins Form::frameMargins() const {
     // Right after show() the toolkit has not yet heard of the frame the window manager is about
     // to put around the window; placing the client area as if there were none would put the
     // frame a title bar too high.
+    // Margins no frame could have are left out rather than carried into screen arithmetic.
+    const auto framelike = [](int side) { return side >= 0 && side <= maximumFrameSide; };
+    if (!(framelike(known.left()) && framelike(known.top()) && framelike(known.right()) &&
+          framelike(known.bottom())))
+        return QMargins();
     if (!known.isNull() || !isVisible())
         return known;
-    return announcedFrameExtents(*this).value_or(known);
+    const std::optional<QMargins> announced = announcedFrameExtents(*this);
+    if (!announced)
+        return known;
+    // The manager speaks in pixels of the screen; under a scale factor the toolkit's pixels are
+    // larger, and it rounds the frame it learns of to them just so.
+    const qreal ratio = devicePixelRatioF();
+    const auto logical = [ratio](int pixels) {
+        return static_cast<int>(std::round(pixels / ratio));
+    };
+    return QMargins(logical(announced->left()), logical(announced->top()),
+                    logical(announced->right()), logical(announced->bottom()));
 }
 
 QPoint Form::framePosition() const {
@@ -151,6 +169,17 @@ void Form::setLeftTwips(float twips) {
 
 void Form::setTopTwips(float twips) {
     moveFrame(std::nullopt, toPixels(twips, twipsPerPixelY()));
+}
+
+QRectF Form::availableTwips() const {
+    const QRect area = screen()->availableGeometry();
+    const double tx = twipsPerPixelX();
+    const double ty = twipsPerPixelY();
+    return QRectF(area.x() * tx, area.y() * ty, area.width() * tx, area.height() * ty);
+}
+
+float keptWithin(float start, float extent, float areaStart, float areaEnd) {
+    return std::max(std::min(start, areaEnd - extent), areaStart);
 }
 
 void Form::setScaleMode(std::int16_t mode) {

@@ -88,6 +88,8 @@ class Form : public QWidget {
     float heightTwips() const;
     void setLeftTwips(float twips);
     void setTopTwips(float twips);
+    // The part of this window's screen that windows may take, panels left out, in twips.
+    QRectF availableTwips() const;
 
     std::int16_t scaleMode() const { return scaleMode_; }
     void setScaleMode(std::int16_t mode);
@@ -122,6 +124,11 @@ class Form : public QWidget {
     std::int16_t scaleMode_ = Twips;
     bool endsProgram_ = false;
 };
+
+// Where a frame that starts at `start` and is `extent` long along one axis lies wholly between
+// `areaStart` and `areaEnd`: moved back just as far as it must be, and to `areaStart` where it is
+// longer than the area, so that its title bar stays within reach.
+float keptWithin(float start, float extent, float areaStart, float areaEnd);
 
 // Background colour of a control or window, as the programs set and read it.
 void setBackColor(QWidget* widget, Colour colour);

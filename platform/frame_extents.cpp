@@ -1,5 +1,7 @@
 #include "frame_extents.h"
 
+#include "clock.h"
+
 #include <QGuiApplication>
 #include <QWidget>
 
@@ -9,44 +11,68 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <thread>
 
 namespace platform {
 namespace {
 
+// Wider borders or a taller title bar than this are no frame a person could use; a value this
+// large was set by hand or by a fault, and arithmetic on it would overflow.
+constexpr std::uint32_t widestSide = 1000;
+
+// Set once a manager has let a window wait for its extents in vain.
+bool managerSilent = false;
+
 template <class Reply> using ReplyPtr = std::unique_ptr<Reply, decltype(&std::free)>;
 
-template <class Reply> ReplyPtr<Reply> own(Reply* reply) {
+// An error (a window that is gone) is taken here rather than left to reach the toolkit's event
+// queue as a warning.
+template <class Reply> ReplyPtr<Reply> own(Reply* reply, xcb_generic_error_t* error) {
+    std::free(error);
     return ReplyPtr<Reply>(reply, &std::free);
 }
 
 xcb_atom_t atom(xcb_connection_t* connection, const char* name) {
-    const auto reply = own(xcb_intern_atom_reply(
-        connection,
-        xcb_intern_atom(connection, 1, static_cast<std::uint16_t>(std::strlen(name)), name),
-        nullptr));
+    xcb_generic_error_t* error = nullptr;
+    const auto reply =
+        own(xcb_intern_atom_reply(
+                connection,
+                xcb_intern_atom(connection, 1, static_cast<std::uint16_t>(std::strlen(name)), name),
+                &error),
+            error);
     return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
 }
 
 ReplyPtr<xcb_get_property_reply_t> property(xcb_connection_t* connection, xcb_window_t window,
                                             xcb_atom_t name, xcb_atom_t type) {
-    return own(xcb_get_property_reply(
-        connection, xcb_get_property(connection, 0, window, name, type, 0, 4), nullptr));
+    xcb_generic_error_t* error = nullptr;
+    auto* reply = xcb_get_property_reply(
+        connection, xcb_get_property(connection, 0, window, name, type, 0, 4), &error);
+    return own(reply, error);
+}
+
+// The root window of the screen the window is on, which need not be the first screen.
+xcb_window_t rootOf(xcb_connection_t* connection, xcb_window_t window) {
+    xcb_generic_error_t* error = nullptr;
+    const auto reply = own(
+        xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), &error), error);
+    return reply ? reply->root : xcb_window_t{XCB_WINDOW_NONE};
 }
 
 class FrameQuery {
   public:
     FrameQuery(xcb_connection_t* connection, xcb_window_t window)
-        : connection_(connection), window_(window),
-          root_(xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root),
-          extents_(atom(connection, "_NET_FRAME_EXTENTS")) {}
+        : connection_(connection), window_(window), root_(rootOf(connection, window)),
+          extents_(atom(connection, "_NET_FRAME_EXTENTS")),
+          check_(atom(connection, "_NET_SUPPORTING_WM_CHECK")) {}
 
     bool managerAnnounces() const {
-        // An EWMH window manager names its check window on the root window.
-        const xcb_atom_t check = atom(connection_, "_NET_SUPPORTING_WM_CHECK");
-        const auto reply = property(connection_, root_, check, XCB_ATOM_WINDOW);
-        return check != XCB_ATOM_NONE && extents_ != XCB_ATOM_NONE && reply &&
-               xcb_get_property_value_length(reply.get()) >= 4;
+        if (root_ == XCB_WINDOW_NONE || extents_ == XCB_ATOM_NONE || check_ == XCB_ATOM_NONE)
+            return false;
+        // An EWMH window manager names its check window on the root window, and the check window
+        // names itself. A manager that has gone leaves the root's name behind, pointing to a
+        // window that no longer exists or that another client now owns.
+        const std::optional<xcb_window_t> named = checkWindow(root_);
+        return named && checkWindow(*named) == named;
     }
 
     void askManager() const {
@@ -61,21 +87,36 @@ class FrameQuery {
         xcb_flush(connection_);
     }
 
-    std::optional<QMargins> read() const {
+    // The extents announced for the window; `announced` tells whether there were any, even
+    // ones that are no frame's.
+    std::optional<QMargins> read(bool& announced) const {
         const auto reply = property(connection_, window_, extents_, XCB_ATOM_CARDINAL);
-        if (!reply || reply->format != 32 || xcb_get_property_value_length(reply.get()) < 16)
+        announced =
+            reply && reply->format == 32 && xcb_get_property_value_length(reply.get()) >= 16;
+        if (!announced)
             return std::nullopt;
         const auto* v = static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
+        for (int side = 0; side < 4; ++side)
+            if (v[side] > widestSide)
+                return std::nullopt;
         // left, right, top, bottom
         return QMargins(static_cast<int>(v[0]), static_cast<int>(v[2]), static_cast<int>(v[1]),
                         static_cast<int>(v[3]));
     }
 
   private:
+    std::optional<xcb_window_t> checkWindow(xcb_window_t on) const {
+        const auto reply = property(connection_, on, check_, XCB_ATOM_WINDOW);
+        if (!reply || reply->format != 32 || xcb_get_property_value_length(reply.get()) < 4)
+            return std::nullopt;
+        return *static_cast<const xcb_window_t*>(xcb_get_property_value(reply.get()));
+    }
+
     xcb_connection_t* connection_;
     xcb_window_t window_;
     xcb_window_t root_;
     xcb_atom_t extents_;
+    xcb_atom_t check_;
 };
 
 } // namespace
@@ -87,18 +128,27 @@ std::optional<QMargins> announcedFrameExtents(const QWidget& window) {
     const FrameQuery query(x11->connection(), static_cast<xcb_window_t>(window.winId()));
     if (!query.managerAnnounces())
         return std::nullopt;
-    if (auto known = query.read())
+    bool announced = false;
+    if (auto known = query.read(announced); known || announced || managerSilent)
         return known;
     query.askManager();
     // A manager frames a newly mapped window within a few milliseconds; one that does not answer
-    // in a quarter of a second is not waited for any longer.
+    // in a quarter of a second is not waited for any longer, now or later.
     constexpr int tries = 50;
+    Clock& clock = activeClock();
+    Clock::Duration deadline = clock.monotonic();
     for (int i = 0; i < tries; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        if (auto known = query.read())
+        deadline += std::chrono::milliseconds(5);
+        clock.sleepUntil(deadline);
+        if (auto known = query.read(announced); known || announced)
             return known;
     }
+    managerSilent = true;
     return std::nullopt;
+}
+
+void forgetSilentWindowManager() {
+    managerSilent = false;
 }
 
 } // namespace platform

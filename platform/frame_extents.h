@@ -9,9 +9,14 @@ class QWidget;
 namespace platform {
 
 // The borders and title bar a window manager puts around a shown top-level window, as the
-// manager announces them. A window shown a moment ago may not be framed yet: the manager is asked
-// for its extents and given a short while to answer, by plain requests to the window system that
-// dispatch no events. Empty where no announcing window manager runs or the platform is not X11.
+// manager announces them, in pixels of the screen. A window shown a moment ago may not be framed
+// yet: the manager is asked for its extents and given a short while to answer, by plain requests
+// to the window system that dispatch no events. A manager that once let that while pass is not
+// waited for again. Empty where no announcing window manager runs, where the platform is not
+// X11, and where the announced extents are no frame's.
 std::optional<QMargins> announcedFrameExtents(const QWidget& window);
+
+// Forgets a manager that did not answer, as a program starting afresh would.
+void forgetSilentWindowManager();
 
 } // namespace platform

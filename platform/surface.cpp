@@ -26,6 +26,11 @@ Colour DrawingForm::backgroundColour() const {
 
 void DrawingForm::cls() {
     coverClientArea();
+    // Nothing drawn survives a clear, so an image kept larger than the window, for a window made
+    // smaller and larger again, now gives back what no longer shows.
+    if (image_.size() != size())
+        if (QImage fitted = newImage(width(), height()); !fitted.isNull())
+            image_ = std::move(fitted);
     image_.fill(toRgb(backgroundColour()));
     markDirty(rect());
 }

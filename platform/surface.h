@@ -16,13 +16,13 @@ class DrawingForm : public Form {
   public:
     DrawingForm(const QString& caption, double clientWidthTwips, double clientHeightTwips);
 
-    // Fills the whole client area with the background colour.
+    // Fills the whole client area with the background colour, and lets the picture shrink to it.
     void cls();
     // The outline of a full circle; a radius that rounds to 0 draws its centre point.
     void circle(float x, float y, float radius, Colour colour);
     void pset(float x, float y, Colour colour);
 
-    // The picture, as large as the client area has ever been.
+    // The picture, as large as the client area has been since the last Cls.
     const QImage& picture() const { return image_; }
     Colour backgroundColour() const;
 

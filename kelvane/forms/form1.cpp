@@ -99,10 +99,17 @@ Form1::Form1() : Form(QStringLiteral("Control"), 4680, 3090) {
 void Form1::Command1_Click() {
     Form2& display = platform::ensureInstance<Form2>();
     display.show();
-    display.setTopTwips(topTwips());
-    // The offset is fixed on purpose: the display lands just past the control window at its
-    // design width, wherever that puts it on the screen.
-    display.setLeftTwips(static_cast<float>(platform::checkFloat(leftTwips() + 5000.0)));
+    // Level with this window and a fixed 5000 twips to the right of its left edge, just past it at
+    // its design width; where that would leave part of the display off the screen this window is
+    // on, the display moves left and up just as far as it must to be seen whole.
+    const QRectF screen = availableTwips();
+    display.setTopTwips(platform::keptWithin(topTwips(), display.heightTwips(),
+                                             static_cast<float>(screen.top()),
+                                             static_cast<float>(screen.bottom())));
+    const auto left = static_cast<float>(platform::checkFloat(leftTwips() + 5000.0));
+    display.setLeftTwips(platform::keptWithin(left, display.widthTwips(),
+                                              static_cast<float>(screen.left()),
+                                              static_cast<float>(screen.right())));
     Module1::RunExpansion();
 }
 

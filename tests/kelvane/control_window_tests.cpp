@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 
 #include <algorithm>
 #include <cmath>
@@ -225,13 +226,18 @@ TEST_F(ControlWindow, TypingIntoAToggleDoesNotToggleIt) {
     EXPECT_EQ(control().TDynamic->text(), QStringLiteral("Yes"));
 }
 
-TEST_F(ControlWindow, SimulatePlacesTheDisplayBesideTheControlWindowWhereverItIs) {
+TEST_F(ControlWindow, SimulatePlacesTheDisplayBesideTheControlWindowAndOnItsScreen) {
     control().Tnc->setText(QStringLiteral("0")); // the run stops at once: only placing counts
+    // The offscreen screen: the display's frame, 414x368 pixels, fits it right of a control
+    // window left of x = 53 and above y = 432.
+    ASSERT_EQ(control().screen()->availableGeometry(), QRect(0, 0, 800, 800));
     struct Move {
         QPoint control;
         QPoint display; // Left + 5000 twips is 333.3 pixels
     };
-    const Move rows[] = {{{100, 50}, {433, 50}}, {{200, 100}, {533, 100}}, {{1100, 0}, {1433, 0}}};
+    const Move rows[] = {{{0, 0}, {333, 0}},     {{52, 431}, {385, 431}}, {{53, 432}, {386, 432}},
+                         {{100, 50}, {386, 50}}, {{40, 500}, {373, 432}}, {{1100, 900}, {386, 432}},
+                         {{-500, -80}, {0, 0}}};
     for (const auto& row : rows) {
         control().move(row.control);
         if (platform::hasInstance<Form2>())

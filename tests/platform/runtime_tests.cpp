@@ -247,6 +247,24 @@ TEST_F(Runtime, GeometryInTwips) {
     EXPECT_THROW(form.setScaleMode(2), RuntimeError);
 }
 
+TEST(Placement, AFrameIsKeptWithinItsAreaMovedBackJustEnough) {
+    struct Row {
+        float start, extent, expected;
+    };
+    // An area from 0 to 20490 twips (1366 pixels).
+    const Row rows[] = {
+        {4995, 6180, 4995},   // fits
+        {14310, 6180, 14310}, // ends on the edge
+        {14325, 6180, 14310}, // one pixel over
+        {30000, 6180, 14310}, // far off
+        {-450, 6180, 0},      // before the start
+        {900, 25000, 0},      // larger than the area: its start stays in reach
+        {-1e30f, 6180, 0},
+    };
+    for (const auto& row : rows)
+        EXPECT_FLOAT_EQ(keptWithin(row.start, row.extent, 0, 20490), row.expected) << row.start;
+}
+
 TEST_F(Runtime, ControlArrayMembersMustExist) {
     ControlArray<QWidget> array;
     QWidget a;

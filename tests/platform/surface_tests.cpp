@@ -126,6 +126,37 @@ TEST_F(Surface, AnImageTooLargeForMemoryIsARunTimeErrorAndNothingIsWrittenOutsid
     }
 }
 
+TEST_F(Surface, ThePictureFollowsTheWindowAndShrinksAtAClear) {
+    struct Step {
+        QSize window;
+        bool clear;
+        QSize picture;
+        bool pointKept; // the point drawn at 250,150 in the first step
+    };
+    const Step steps[] = {
+        {{300, 200}, false, {300, 200}, true},
+        {{100, 100}, false, {300, 200}, true}, // made smaller: kept for a later enlarging
+        {{300, 200}, false, {300, 200}, true}, // and shown again
+        {{120, 80}, true, {120, 80}, false},   // a clear gives back what no longer shows
+        {{400, 90}, false, {400, 90}, false},
+        {{50, 300}, false, {400, 300}, false},
+        {{50, 300}, true, {50, 300}, false},
+    };
+    canvas().show(); // resized with a resize event
+    for (const Step& step : steps) {
+        canvas().resize(step.window);
+        if (step.clear)
+            canvas().cls();
+        if (&step == steps)
+            canvas().pset(250, 150, paletteColour(12));
+        const QImage& picture = canvas().picture();
+        EXPECT_EQ(picture.size(), step.picture) << step.window.width();
+        EXPECT_EQ(picture.rect().contains(250, 150) && picture.pixel(250, 150) == qRgb(255, 0, 0),
+                  step.pointKept)
+            << step.window.width();
+    }
+}
+
 TEST_F(Surface, CircleIsAOnePixelOutline) {
     const QRgb blue = qRgb(0, 0, 128);
     canvas().circle(50, 50, 10, paletteColour(1));

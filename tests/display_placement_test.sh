@@ -1,0 +1,111 @@
+#!/usr/bin/env bash
+# Where Kelvane's display window lands under openbox on a 1366x768 screen, at several scale
+# factors: level with the control window's frame and 5000 twips right of its left edge where the
+# whole frame fits the screen, moved left and up just enough where it does not.
+#
+# usage: display_placement_test.sh KELVANE [SCALES]
+#   SCALES: the values of QT_SCALE_FACTOR to try, "1 1.25 1.5 2" unless given.
+#   SHOT=FILE keeps a picture of the screen a few seconds into the first run at the last scale.
+set -euo pipefail
+
+kelvane=$1 scales=${2:-1 1.25 1.5 2}
+screen_w=1366 screen_h=768
+here=$(dirname "$0")
+source "$here/../tools/own_x_server.sh"
+start_own_x_server --wm ${screen_w}x${screen_h}
+
+failures=0
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+
+# Waits until the frame of a window stands still, the window manager having placed it.
+settled_frame() {
+    local last= now
+    for _ in $(seq 40); do
+        now=$(outer_frame "$1")
+        [ "$now" = "$last" ] && { echo "$now"; return; }
+        last=$now
+        sleep 0.05
+    done
+    echo "$now"
+}
+
+# A search for a window fails outright when a window of the program ended before goes away under
+# it: it is tried again.
+find_window() { # TITLE
+    local attempt
+    for attempt in 1 2 3; do
+        wait_for_window "$1" 2>/dev/null && return 0
+        sleep 0.2
+    done
+    return 1
+}
+
+# Control's client area is 312x206 logical pixels; "Simulate" lies at 16,8 (89x33) of it.
+simulate() { # SCALE
+    local x y
+    x=$(awk -v s="$1" 'BEGIN { printf "%d", 60 * s }')
+    y=$(awk -v s="$1" 'BEGIN { printf "%d", 24 * s }')
+    xdotool mousemove --window "$control" "$x" "$y" click 1
+}
+
+# Checks the display frame against the control frame. The toolkit places windows in whole
+# logical pixels, so at a fractional scale not every pixel of the screen can be reached: there a
+# frame may lie one pixel off where it belongs, and the offset of 5000 twips (333 1/3 logical
+# pixels) one logical pixel off.
+check() { # SCALE WHERE
+    local cx cy dx dy dw dh want_x want_y across near verdict
+    read -r cx cy _ < <(settled_frame "$control")
+    read -r dx dy dw dh < <(settled_frame "$display")
+    read -r want_x across near < <(awk -v s="$1" -v c="$cx" 'BEGIN {
+        x = c + 5000 / 15 * s; printf "%d %d %d\n", x + 0.5, s + 0.999, s != int(s) }')
+    want_y=$cy
+    # Too far right or down: flush with the screen's right or bottom edge, give or take the
+    # rounding of the frame's size to whole logical pixels.
+    [ $((want_x + dw)) -le $screen_w ] || want_x=$((screen_w - dw))
+    [ $((want_y + dh)) -le $screen_h ] || want_y=$((screen_h - dh)) near=$across
+    verdict=ok
+    within() { [ $(($1 - $2)) -le "$3" ] && [ $(($2 - $1)) -le "$3" ]; }
+    within "$dy" "$want_y" "$near" || verdict=FAIL
+    within "$dx" "$want_x" "$across" || verdict=FAIL
+    # On the screen, but for a pixel of rounding at a fractional scale.
+    [ "$dx" -ge 0 ] && [ "$dy" -ge 0 ] || verdict=FAIL
+    [ $((dx + dw)) -le $((screen_w + near)) ] && [ $((dy + dh)) -le $((screen_h + near)) ] ||
+        verdict=FAIL
+    echo "$verdict: scale $1, $2: control frame at $cx,$cy; display frame ${dw}x$dh at $dx,$dy" \
+        "(expected $want_x,$want_y)"
+    [ "$verdict" = ok ] || failures=$((failures + 1))
+}
+
+for scale in $scales; do
+    QT_SCALE_FACTOR=$scale "$kelvane" &
+    program_pid=$!
+    control=$(find_window Control) || { echo "no window Control" >&2; exit 1; }
+    settled_frame "$control" >/dev/null
+    # Where openbox puts it, then near the left edge, then far right and low.
+    for where in "openbox" "40 200" "700 500"; do
+        if [ "$where" != openbox ]; then
+            xdotool windowmove "$control" $where
+            sleep 0.3
+        fi
+        simulate "$scale"
+        display=$(find_window Display) || { echo "no window Display" >&2; exit 1; }
+        sleep 0.3
+        check "$scale" "control at ${where/ /,}"
+        if [ -n "${SHOT:-}" ] && [ "$where" = openbox ]; then
+            sleep 3
+            import -window root "$SHOT"
+        fi
+    done
+    kill "$program_pid"
+    wait "$program_pid" 2>/dev/null || true
+    program_pid=
+done
+
+if [ "$failures" -gt 0 ]; then
+    echo "$failures checks failed" >&2
+    exit 1
+fi
+echo "all checks passed"
