@@ -9,5 +9,8 @@ tools/setup.sh test
 cmake --build --preset release
 cpack --preset deb
 deb=build/package/kelvane-tessaly_1.00_$(dpkg --print-architecture).deb
-lintian --display-info "$deb"
+# Lintian leaves its scratch files behind in the temporary directory: it gets one of its own.
+lintian_tmp=$(mktemp -d)
+trap 'rm -rf "$lintian_tmp"' EXIT
+TMPDIR=$lintian_tmp lintian --display-info "$deb"
 echo "$deb"

@@ -75,7 +75,9 @@ for pair in kelvane:Kelvane tessaly:Tessaly; do
 done
 
 # Lintian, down to the informational tags; data/lintian-overrides says why the remaining ones stay.
-if ! lintian --fail-on error,warning,info --display-info "$deb" >"$work/lintian.log" 2>&1; then
+# Its scratch files stay behind, so they go to the sandbox.
+mkdir "$work/tmp"
+if ! TMPDIR=$work/tmp lintian --fail-on error,warning,info --display-info "$deb" >"$work/lintian.log" 2>&1; then
     fail "lintian:"
     cat "$work/lintian.log" >&2
 fi
