@@ -3,7 +3,7 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kelvane-tessaly)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "The Kelvane and Tessaly developers")
-set(CPACK_PACKAGE_CONTACT "The Kelvane and Tessaly developers <dev@kelvanetessaly.org>")
+set(CPACK_PACKAGE_CONTACT ${KT_PACKAGE_MAINTAINER})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "expansion animation and Fibonacci timing calculator")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
@@ -15,7 +15,8 @@ set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${PROJECT_HOMEPAGE_URL})
+# No Homepage: the project has no web address of its own, and a made-up one would be a link that
+# whoever registers it could fill.
 # CPack puts the summary first and indents these lines itself; an empty line separates paragraphs.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "Kelvane animates an expansion: 151 coloured points and a growing ring spread

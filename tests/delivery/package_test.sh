@@ -61,6 +61,11 @@ for entry in "$root"/usr/share/applications/*.desktop; do
 done
 appstreamcli validate --no-net "$root"/usr/share/metainfo/*.metainfo.xml ||
     fail "the metainfo does not validate"
+# The project owns no web address: the package links to none, which whoever registered it could
+# fill with anything, under our names.
+[ -z "$(dpkg-deb -f "$deb" Homepage)" ] || fail "the package names a homepage"
+addresses=$(grep -HEo '[a-z]+://[^<" ]+' "$root"/usr/share/metainfo/* "$root"/usr/share/applications/* || true)
+[ -z "$addresses" ] || fail "web addresses: $addresses"
 for page in "$root"/usr/share/man/man1/*.1.gz; do
     warnings=$(zcat "$page" | LC_ALL=C.UTF-8 groff -man -Tutf8 -ww -z 2>&1 || true)
     [ -z "$warnings" ] || fail "$(basename "$page"): $warnings"
