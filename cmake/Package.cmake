@@ -29,7 +29,13 @@ of cycles, and cancels a run promptly even deep inside the recursion.")
 # yet without them no window opens.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation | fonts-dejavu-extra")
+# The Wayland plug-in is recommended, not depended on: apt installs what is recommended unless told
+# not to, so a desktop gets it, and Tessaly runs natively on Wayland. Without it both programs
+# still run wherever an X server answers, on X11 and on a Wayland desktop through XWayland, as
+# Debian's desktops start it; only a Wayland session without XWayland needs it, which is the
+# unusual installation that a recommendation leaves to its owner. A dependency would put the
+# Wayland client libraries on every X11-only machine that can never use them.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, fonts-liberation | fonts-dejavu-extra")
 
 # CPack strips the programs but leaves the compiler's notes (.comment), which a Debian package
 # does not carry either.

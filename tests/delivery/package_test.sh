@@ -33,6 +33,10 @@ for library in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6
     [[ ", $depends," == *", $library"[\ ,]* ]] || fail "Depends lacks $library"
 done
 
+recommends=$(dpkg-deb -f "$deb" Recommends)
+echo "Recommends: $recommends"
+[[ ", $recommends," == *", qt6-wayland"[\ ,]* ]] || fail "Recommends lacks qt6-wayland"
+
 root=$work/root
 dpkg -x "$deb" "$root"
 for file in \
