@@ -3,7 +3,7 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kelvane-tessaly)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "The Kelvane and Tessaly developers")
-set(CPACK_PACKAGE_CONTACT "The Kelvane and Tessaly developers <dev@kelvanetessaly.org>")
+set(CPACK_PACKAGE_CONTACT ${KT_PACKAGE_MAINTAINER})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "expansion animation and Fibonacci timing calculator")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
@@ -15,7 +15,8 @@ set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${PROJECT_HOMEPAGE_URL})
+# No Homepage: the project has no web address of its own, and a made-up one would be a link that
+# whoever registers it could fill.
 # CPack puts the summary first and indents these lines itself; an empty line separates paragraphs.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "Kelvane animates an expansion: 151 coloured points and a growing ring spread
@@ -28,7 +29,13 @@ of cycles, and cancels a run promptly even deep inside the recursion.")
 # yet without them no window opens.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation | fonts-dejavu-extra")
+# The Wayland plug-in is recommended, not depended on: apt installs what is recommended unless told
+# not to, so a desktop gets it, and Tessaly runs natively on Wayland. Without it both programs
+# still run wherever an X server answers, on X11 and on a Wayland desktop through XWayland, as
+# Debian's desktops start it; only a Wayland session without XWayland needs it, which is the
+# unusual installation that a recommendation leaves to its owner. A dependency would put the
+# Wayland client libraries on every X11-only machine that can never use them.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, fonts-liberation | fonts-dejavu-extra")
 
 # CPack strips the programs but leaves the compiler's notes (.comment), which a Debian package
 # does not carry either.

@@ -6,7 +6,17 @@ cd "$(dirname "$0")/.."
 
 seconds=${1:-300}
 cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz
+cmake --build --preset fuzz | { grep --line-buffered -v '^ninja: no work to do\.$' || true; }
+
+# A finding names its source lines through the symbolizer of the compiler's own version.
+if [ -z "${ASAN_SYMBOLIZER_PATH:-}" ]; then
+    compiler=$(readlink -f "$(command -v clang++)")
+    for symbolizer in "$(dirname "$compiler")/llvm-symbolizer" "$(command -v llvm-symbolizer)"; do
+        [ -x "$symbolizer" ] && { export ASAN_SYMBOLIZER_PATH=$symbolizer; break; }
+    done
+    [ -n "${ASAN_SYMBOLIZER_PATH:-}" ] ||
+        echo "no llvm-symbolizer: findings show addresses only (tools/setup.sh test installs it)" >&2
+fi
 
 mkdir -p build-fuzz/findings
 for fuzzer in leading_number number_text; do

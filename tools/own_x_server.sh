@@ -31,19 +31,31 @@ start_own_x_server() {
     xvfb_dir=$(mktemp -d)
     mkfifo "$xvfb_dir/display"
     Xvfb -displayfd 3 -screen 0 "${1:-1280x1024}x24" -dpi 96 -nolisten tcp \
-        3>"$xvfb_dir/display" >/dev/null 2>&1 &
+        3>"$xvfb_dir/display" >"$xvfb_dir/xvfb.log" 2>&1 &
     xvfb_pid=$!
+    # Xvfb writes its display number once it listens; a server that dies first writes nothing.
     local number
-    number=$(timeout 20 head -n 1 "$xvfb_dir/display") || { echo "Xvfb did not start" >&2; exit 1; }
+    number=$(timeout 20 head -n 1 "$xvfb_dir/display") || true
+    [[ "$number" =~ ^[0-9]+$ ]] || x_server_failed "Xvfb did not start"
     export DISPLAY=":$number" QT_QPA_PLATFORM=xcb
     unset QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_AUTO_SCREEN_SCALE_FACTOR
     local answered=
     for _ in $(seq 100); do
         xdpyinfo >/dev/null 2>&1 && { answered=1; break; }
+        kill -0 "$xvfb_pid" 2>/dev/null || x_server_failed "Xvfb on $DISPLAY ended"
         sleep 0.1
     done
-    [ -n "$answered" ] || { echo "Xvfb did not answer on $DISPLAY" >&2; exit 1; }
+    [ -n "$answered" ] || x_server_failed "Xvfb did not answer on $DISPLAY"
     [ -z "$with_wm" ] || start_window_manager
+}
+
+# x_server_failed MESSAGE: says so, with what Xvfb said: its errors ("(EE)"), which may follow
+# a long usage, or else the end of its output. Ends the caller.
+x_server_failed() {
+    echo "$1; it said:" >&2
+    { grep -A1 '^(EE) ' "$xvfb_dir/xvfb.log" || tail -n 12 "$xvfb_dir/xvfb.log"; } |
+        grep -v '^(EE) *$' | sed 's/^/  /' >&2
+    exit 1
 }
 
 # Openbox with its system-wide settings, whatever the user's own configuration says. A server
@@ -70,8 +82,8 @@ start_window_manager() {
         sleep 0.5
     done
     echo "openbox did not start on $DISPLAY (try $attempt):" >&2
-    kill -0 "$xvfb_pid" 2>/dev/null || echo "the X server has ended" >&2
     cat "$xvfb_dir/openbox.log" >&2
+    kill -0 "$xvfb_pid" 2>/dev/null || x_server_failed "the X server has ended"
     exit 1
 }
 

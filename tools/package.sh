@@ -6,8 +6,11 @@ cd "$(dirname "$0")/.."
 
 tools/setup.sh test
 [ -f build/CMakeCache.txt ] || cmake --preset release -DBUILD_TESTING=OFF >/dev/null
-cmake --build --preset release
+cmake --build --preset release | { grep --line-buffered -v '^ninja: no work to do\.$' || true; }
 cpack --preset deb
 deb=build/package/kelvane-tessaly_1.00_$(dpkg --print-architecture).deb
-lintian --display-info "$deb"
+# Lintian leaves its scratch files behind in the temporary directory: it gets one of its own.
+lintian_tmp=$(mktemp -d)
+trap 'rm -rf "$lintian_tmp"' EXIT
+TMPDIR=$lintian_tmp lintian --display-info "$deb"
 echo "$deb"

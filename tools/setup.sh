@@ -1,37 +1,113 @@
 #!/usr/bin/env bash
 # Installs what is missing, and nothing that is already there. A second run finds everything in
-# place and never touches the network.
+# place and never touches the network. Before it installs, it says in one line how many packages
+# come, how much they take, and why; then it shows apt's progress, and apt's full output only if
+# apt fails. Nothing asks a question: the continuous integration has no standard input.
 #
 # usage: tools/setup.sh [run|test]
 #   run  (the default): what building and running the programs needs
 #   test: that, and the tools of the tests, the sanitizer and fuzz builds and the package
 set -euo pipefail
 
-run_packages=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev qt6-qpa-plugins
-              libxcb1-dev pkg-config fonts-dejavu-core fonts-dejavu-extra fonts-liberation)
-test_packages=(clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
-               xvfb xdotool x11-utils imagemagick openbox wmctrl
-               desktop-file-utils appstream lintian dpkg-dev file fakeroot xclip)
+# To build and run. qt6-wayland lets the programs open their windows on a Wayland session.
+run_packages=(
+    cmake ninja-build g++ pkg-config
+    qt6-base-dev qt6-svg-dev qt6-qpa-plugins qt6-wayland libxcb1-dev
+    fonts-dejavu-core fonts-dejavu-extra fonts-liberation
+)
+# To test, one line per purpose; a new test tool joins the line it belongs to.
+test_packages=(
+    libgtest-dev libgmock-dev libbenchmark-dev                # the unit tests and benchmarks
+    clang libclang-rt-14-dev llvm-14                          # fuzzers, and their symbolizer
+    xvfb xdotool x11-utils imagemagick openbox wmctrl xclip   # real windows on an X server
+    weston                                                    # real windows on Wayland
+    at-spi2-core python3-pyatspi dbus                         # the accessibility tests
+    desktop-file-utils appstream lintian dpkg-dev file fakeroot   # the package
+)
 
 case "${1:-run}" in
-    run) packages=("${run_packages[@]}") ;;
-    test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
+    run) groups=(run) ;;
+    test) groups=(run test) ;;
     *)
         echo "usage: $0 [run|test]" >&2
         exit 2
         ;;
 esac
 
-missing=()
-for p in "${packages[@]}"; do
-    dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+missing=() reasons=()
+for group in "${groups[@]}"; do
+    declare -n wanted="${group}_packages"
+    before=${#missing[@]}
+    for p in "${wanted[@]}"; do
+        # A package removed but for its configuration files counts as missing.
+        [ "$(dpkg-query -W -f '${db:Status-Abbrev}' "$p" 2>/dev/null)" = "ii " ] || missing+=("$p")
+    done
+    if [ ${#missing[@]} -gt "$before" ]; then
+        case $group in
+            run) reasons+=("to build and run the programs") ;;
+            test) reasons+=("to test them") ;;
+        esac
+    fi
+    unset -n wanted
 done
+[ ${#missing[@]} -gt 0 ] || exit 0
 
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    sudo_cmd=()
-    [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
-    "${sudo_cmd[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends \
-        "${missing[@]}" </dev/null
+# sudo clears the environment: the setting goes on its command line.
+as_root=(env)
+[ "$(id -u)" -eq 0 ] || as_root=(sudo)
+apt_get() {
+    "${as_root[@]}" DEBIAN_FRONTEND=noninteractive LC_ALL=C apt-get "$@" </dev/null
+}
+
+apt_get update -qq
+
+# apt's own figures for what it would do, before it does it. (--assume-no is no dry run: apt
+# asks nothing when it installs only what it was given, and goes ahead.)
+plan=$(apt_get install --print-uris --no-install-recommends "${missing[@]}" 2>&1 || true)
+count=$(sed -nE 's/^([0-9]+) upgraded, ([0-9]+) newly installed.*/\1 \2/p' <<<"$plan" |
+    awk '{print $1 + $2}')
+download=$(sed -nE 's|^Need to get ([0-9.,]+ [kMG]?B)[ /].*|\1|p' <<<"$plan")
+disk=$(sed -nE 's/^After this operation, ([0-9.,]+ [kMG]?B) .*/\1/p' <<<"$plan")
+if [ -z "$count" ]; then
+    # apt cannot resolve them: its own words say why.
+    echo "$plan" >&2
+    exit 1
+fi
+reason=${reasons[0]}
+[ ${#reasons[@]} -eq 1 ] || reason="${reasons[0]} and ${reasons[1]}"
+noun=packages
+[ "$count" -ne 1 ] || noun=package
+echo "Installing $count $noun $reason: ${download:-0 B} to download, ${disk:-0 B} on disk."
+echo "  asked for: ${missing[*]}"
+
+# apt reports its progress on descriptor 3; everything else goes to a log shown only on failure.
+log=$(mktemp)
+show_progress() {
+    local kind percent phase shown=
+    while IFS=: read -r kind _ percent _; do
+        case $kind in
+            dlstatus) phase=downloading ;;
+            pmstatus) phase=installing ;;
+            *) continue ;;
+        esac
+        percent=${percent%%.*}
+        if [ -t 1 ]; then
+            printf '\r  %s %3d%%' "$phase" "$percent"
+        elif [ "$phase" != "$shown" ]; then
+            echo "  $phase"
+        fi
+        shown=$phase
+    done
+    [ ! -t 1 ] || [ -z "$shown" ] || printf '\r\033[K'
+}
+start=$SECONDS
+if apt_get install -y -q --no-install-recommends -o APT::Status-Fd=3 -o Dpkg::Use-Pty=0 \
+    -o Dpkg::Options::=--force-confdef -o Dpkg::Options::=--force-confold \
+    "${missing[@]}" 3>&1 >"$log" 2>&1 | show_progress; then
+    rm -f "$log"
+    echo "  installed in $((SECONDS - start)) s"
+else
+    echo "apt-get failed; the last of what it said (all of it in $log):" >&2
+    tail -n 30 "$log" >&2
+    exit 1
 fi
