@@ -154,7 +154,8 @@ void RunExpansion() {
 
     for (run.Radius = 1; run.Radius <= run.MaxRadius; run.Radius = checkFloat(run.Radius + 1)) {
         // The monotonic clock, so that a step begun just before midnight still ends its pause;
-        // sleeping rather than polling keeps the processor free.
+        // sleeping rather than polling keeps the processor free. The windows still repaint and
+        // answer a screen reader meanwhile; clicks and keys wait for the dispatch below.
         platform::Clock& clock = platform::activeClock();
         const auto begun = clock.monotonic();
         run.Age = checkFloat(run.Radius / run.AgeScale);
