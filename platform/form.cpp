@@ -3,6 +3,7 @@
 #include "frame_extents.h"
 #include "runtime.h"
 
+#include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QFontDatabase>
 #include <QKeyEvent>
@@ -44,6 +45,14 @@ class Button : public QPushButton {
     }
 };
 
+// A screen reader announces a window by its role: every form is one, not a mere grouping.
+QAccessibleInterface* formInterface(const QString&, QObject* object) {
+    auto* form = qobject_cast<Form*>(object);
+    if (!form || !form->isWindow())
+        return nullptr;
+    return new QAccessibleWidget(form, QAccessible::Window);
+}
+
 } // namespace
 
 void TextBox::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -74,10 +83,16 @@ bool TextBox::showsWhole(const QString& text) const {
     return fontMetrics().horizontalAdvance(text) <= textRoom();
 }
 
+void TextBox::setDescription(const QString& description) {
+    description_ = description;
+    offerWholeText();
+}
+
 void TextBox::offerWholeText() {
     const QString whole = showsWhole(text()) ? QString() : text();
     setToolTip(whole);
-    setAccessibleDescription(whole);
+    const bool both = !description_.isEmpty() && !whole.isEmpty();
+    setAccessibleDescription(both ? description_ + QLatin1Char(' ') + whole : description_ + whole);
 }
 
 QFont formFont() {
@@ -92,6 +107,8 @@ QFont formFont() {
 }
 
 Form::Form(const QString& caption, double clientWidthTwips, double clientHeightTwips) {
+    static const bool asWindows = (QAccessible::installFactory(formInterface), true);
+    Q_UNUSED(asWindows);
     setFont(formFont());
     setWindowTitle(caption);
     setAccessibleName(caption);

@@ -35,8 +35,11 @@ class TextBox : public QLineEdit {
     // The room a text has between the box's inner margins, and whether it fits there whole.
     int textRoom() const;
     bool showsWhole(const QString& text) const;
-    // A text too wide for the box is never lost: it is the tooltip and the accessible
-    // description as a whole. Called whenever the text changes.
+    // What a screen reader says about the box besides its name and text. The whole-text offer
+    // adds to it and never takes its place.
+    void setDescription(const QString& description);
+    // A text too wide for the box is never lost: it is the tooltip and follows the description.
+    // Called whenever the text changes.
     void offerWholeText();
 
   signals:
@@ -48,6 +51,7 @@ class TextBox : public QLineEdit {
 
   private:
     bool endsDoubleClick_ = false;
+    QString description_;
 };
 
 // The font of every form and its controls. The layouts are drawn in twips for a narrow face: at

@@ -82,6 +82,16 @@ try:
     print(f"during a run: {len(tree)} nodes read in {during:.3f} s")
     check(f"the tree read during a run within {bound} s", during <= bound, f"{during:.3f} s")
 
+    for title in ("Control", "Display"):
+        roles = [row[1] for row in named(tree, title) if row[0] == 1]
+        check(f'window "{title}" is a frame', roles == ["frame"], roles)
+    for box, value in (("Random", "Yes"), ("Dynamic", "Yes")):
+        rows = [row for row in named(tree, box) if row[1] == "text"]
+        description = rows[0][3] if rows else ""
+        check(f"{box} says its value and how it flips",
+              description.startswith(value + ".") and "Enter" in description, description)
+    swatch = named(tree, "Colour of age step 7")
+    check("the legend swatches say what they are", len(swatch) == 1)
     age = [row[4] for row in named(tree, "Age") if row[1] == "text"]
     check("the age is read while the run goes on", age != [" 0"] and age != ["0"], age)
 finally:
