@@ -115,16 +115,17 @@ void setNotifier(Notifier n) {
 void RunExpansion() {
     using platform::ensureInstance;
 
-    ensureInstance<Form2>().cls();
-    SetupParameters();
-
     detail::Run run;
     run.ExpansionFactor = platform::leadingNumber(ensureInstance<Form1>().Tnc->text());
     if (!(run.ExpansionFactor > 0)) {
-        // Nothing else of the run happens: legend, texts and tables stay as they were.
+        // Checked before anything is cleared: a run under way keeps its picture, and legend,
+        // texts and tables stay as they were.
         notify(nonPositiveFactorMessage());
         return;
     }
+
+    ensureInstance<Form2>().cls();
+    SetupParameters();
 
     for (double i = 1; i <= 15; i = checkFloat(i + 1)) {
         SpectrumColour(colourRange, i, run.PointColour);
