@@ -8,6 +8,7 @@
 #include <QFontDatabase>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QStyle>
 #include <QStyleOptionFrame>
 
@@ -54,6 +55,41 @@ QAccessibleInterface* formInterface(const QString&, QObject* object) {
 }
 
 } // namespace
+
+TextBox::TextBox(const QString& text, QWidget* parent) : QLineEdit(parent) {
+    // One character of room past the limit: the line edit cuts a longer insertion there, and so
+    // shows that it went beyond.
+    setMaxLength(mostCharacters + 1);
+    setText(text);
+    connect(this, &QLineEdit::textEdited, this, &TextBox::refuseOverlong);
+}
+
+void TextBox::refuseOverlong() {
+    if (text().size() > mostCharacters)
+        undo();
+}
+
+void TextBox::paintEvent(QPaintEvent* event) {
+    if (hasFocus() || echoMode() != Normal || showsWhole(text())) {
+        QLineEdit::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    QStyleOptionFrame option;
+    initStyleOption(&option);
+    style()->drawPrimitive(QStyle::PE_PanelLineEdit, &option, &painter, this);
+    const QRect contents =
+        style()->subElementRect(QStyle::SE_LineEditContents, &option, this) - textMargins();
+    painter.setClipRect(contents);
+    // Where the line edit itself puts its first line: centred, two pixels in from the side.
+    const QFontMetrics metrics = fontMetrics();
+    const int lineHeight = std::max(metrics.boundingRect(text()).height(), metrics.height());
+    const int top = contents.y() + (contents.height() - lineHeight + 1) / 2;
+    painter.setPen(
+        option.palette.color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::Text));
+    painter.drawText(QPoint(contents.x() + lineEditSideMargin, top + metrics.ascent()),
+                     metrics.elidedText(text(), Qt::ElideRight, textRoom()));
+}
 
 void TextBox::mouseDoubleClickEvent(QMouseEvent* event) {
     QLineEdit::mouseDoubleClickEvent(event);

@@ -23,7 +23,11 @@ class TextBox : public QLineEdit {
     Q_OBJECT
 
   public:
-    using QLineEdit::QLineEdit;
+    // The most characters a box holds: far more than any number a person means, few enough that
+    // the box stays quick. A paste or an edit that would go beyond it is refused whole.
+    static constexpr int mostCharacters = 1 << 20;
+
+    explicit TextBox(const QString& text = {}, QWidget* parent = nullptr);
 
     // A text written by the program can be wider than its box: show its beginning, where the
     // sign and the leading digits are, not its tail.
@@ -48,8 +52,13 @@ class TextBox : public QLineEdit {
   protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    // A text cut at the box's edge could read as another, shorter number: while the box is not
+    // being edited, a text too wide for it ends in an ellipsis where it is cut.
+    void paintEvent(QPaintEvent* event) override;
 
   private:
+    void refuseOverlong();
+
     bool endsDoubleClick_ = false;
     QString description_;
 };
