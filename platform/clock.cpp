@@ -1,9 +1,10 @@
 #include "clock.h"
 
+#include "pause.h"
+
 #include <QTime>
 
 #include <cmath>
-#include <thread>
 
 namespace platform {
 namespace {
@@ -29,7 +30,7 @@ Clock::Duration SystemClock::monotonic() {
 }
 
 void SystemClock::sleepUntil(Duration deadline) {
-    std::this_thread::sleep_until(std::chrono::steady_clock::time_point(
+    pauseUntil(std::chrono::steady_clock::time_point(
         std::chrono::duration_cast<std::chrono::steady_clock::duration>(deadline)));
 }
 

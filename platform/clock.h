@@ -15,7 +15,9 @@ class Clock {
     virtual double secondsSinceMidnight() = 0;
     // Steady time from an arbitrary origin: for pauses and elapsed times.
     virtual Duration monotonic() = 0;
-    // Waits without using the processor until monotonic() has reached the deadline.
+    // Waits without using the processor until monotonic() has reached the deadline. The system
+    // clock keeps the windows served meanwhile and holds user input for the next dispatch
+    // (pause.h).
     virtual void sleepUntil(Duration deadline) = 0;
 };
 

@@ -3,10 +3,12 @@
 #include "frame_extents.h"
 #include "runtime.h"
 
+#include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QFontDatabase>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScreen>
 #include <QStyle>
 #include <QStyleOptionFrame>
@@ -47,7 +49,50 @@ class Button : public QPushButton {
     }
 };
 
+// A screen reader announces a window by its role: every form is one, not a mere grouping.
+QAccessibleInterface* formInterface(const QString&, QObject* object) {
+    auto* form = qobject_cast<Form*>(object);
+    if (!form || !form->isWindow())
+        return nullptr;
+    return new QAccessibleWidget(form, QAccessible::Window);
+}
+
 } // namespace
+
+TextBox::TextBox(const QString& text, QWidget* parent) : QLineEdit(parent) {
+    // One character of room past the limit: the line edit cuts a longer insertion there, and so
+    // shows that it went beyond.
+    setMaxLength(mostCharacters + 1);
+    setText(text);
+    connect(this, &QLineEdit::textEdited, this, &TextBox::refuseOverlong);
+}
+
+void TextBox::refuseOverlong() {
+    if (text().size() > mostCharacters)
+        undo();
+}
+
+void TextBox::paintEvent(QPaintEvent* event) {
+    if (hasFocus() || echoMode() != Normal || showsWhole(text())) {
+        QLineEdit::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    QStyleOptionFrame option;
+    initStyleOption(&option);
+    style()->drawPrimitive(QStyle::PE_PanelLineEdit, &option, &painter, this);
+    const QRect contents =
+        style()->subElementRect(QStyle::SE_LineEditContents, &option, this) - textMargins();
+    painter.setClipRect(contents);
+    // Where the line edit itself puts its first line: centred, two pixels in from the side.
+    const QFontMetrics metrics = fontMetrics();
+    const int lineHeight = std::max(metrics.boundingRect(text()).height(), metrics.height());
+    const int top = contents.y() + (contents.height() - lineHeight + 1) / 2;
+    painter.setPen(
+        option.palette.color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::Text));
+    painter.drawText(QPoint(contents.x() + lineEditSideMargin, top + metrics.ascent()),
+                     metrics.elidedText(text(), Qt::ElideRight, textRoom()));
+}
 
 void TextBox::mouseDoubleClickEvent(QMouseEvent* event) {
     QLineEdit::mouseDoubleClickEvent(event);
@@ -77,10 +122,16 @@ bool TextBox::showsWhole(const QString& text) const {
     return fontMetrics().horizontalAdvance(text) <= textRoom();
 }
 
+void TextBox::setDescription(const QString& description) {
+    description_ = description;
+    offerWholeText();
+}
+
 void TextBox::offerWholeText() {
     const QString whole = showsWhole(text()) ? QString() : text();
     setToolTip(whole);
-    setAccessibleDescription(whole);
+    const bool both = !description_.isEmpty() && !whole.isEmpty();
+    setAccessibleDescription(both ? description_ + QLatin1Char(' ') + whole : description_ + whole);
 }
 
 QFont formFont() {
@@ -95,6 +146,8 @@ QFont formFont() {
 }
 
 Form::Form(const QString& caption, double clientWidthTwips, double clientHeightTwips) {
+    static const bool asWindows = (QAccessible::installFactory(formInterface), true);
+    Q_UNUSED(asWindows);
     setFont(formFont());
     setWindowTitle(caption);
     setAccessibleName(caption);

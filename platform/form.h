@@ -23,7 +23,11 @@ class TextBox : public QLineEdit {
     Q_OBJECT
 
   public:
-    using QLineEdit::QLineEdit;
+    // The most characters a box holds: far more than any number a person means, few enough that
+    // the box stays quick. A paste or an edit that would go beyond it is refused whole.
+    static constexpr int mostCharacters = 1 << 20;
+
+    explicit TextBox(const QString& text = {}, QWidget* parent = nullptr);
 
     // A text written by the program can be wider than its box: show its beginning, where the
     // sign and the leading digits are, not its tail.
@@ -35,8 +39,11 @@ class TextBox : public QLineEdit {
     // The room a text has between the box's inner margins, and whether it fits there whole.
     int textRoom() const;
     bool showsWhole(const QString& text) const;
-    // A text too wide for the box is never lost: it is the tooltip and the accessible
-    // description as a whole. Called whenever the text changes.
+    // What a screen reader says about the box besides its name and text. The whole-text offer
+    // adds to it and never takes its place.
+    void setDescription(const QString& description);
+    // A text too wide for the box is never lost: it is the tooltip and follows the description.
+    // Called whenever the text changes.
     void offerWholeText();
 
   signals:
@@ -45,9 +52,15 @@ class TextBox : public QLineEdit {
   protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    // A text cut at the box's edge could read as another, shorter number: while the box is not
+    // being edited, a text too wide for it ends in an ellipsis where it is cut.
+    void paintEvent(QPaintEvent* event) override;
 
   private:
+    void refuseOverlong();
+
     bool endsDoubleClick_ = false;
+    QString description_;
 };
 
 // The font of every form and its controls. The layouts are drawn in twips for a narrow face: at

@@ -115,16 +115,17 @@ void setNotifier(Notifier n) {
 void RunExpansion() {
     using platform::ensureInstance;
 
-    ensureInstance<Form2>().cls();
-    SetupParameters();
-
     detail::Run run;
     run.ExpansionFactor = platform::leadingNumber(ensureInstance<Form1>().Tnc->text());
     if (!(run.ExpansionFactor > 0)) {
-        // Nothing else of the run happens: legend, texts and tables stay as they were.
+        // Checked before anything is cleared: a run under way keeps its picture, and legend,
+        // texts and tables stay as they were.
         notify(nonPositiveFactorMessage());
         return;
     }
+
+    ensureInstance<Form2>().cls();
+    SetupParameters();
 
     for (double i = 1; i <= 15; i = checkFloat(i + 1)) {
         SpectrumColour(colourRange, i, run.PointColour);
@@ -154,7 +155,8 @@ void RunExpansion() {
 
     for (run.Radius = 1; run.Radius <= run.MaxRadius; run.Radius = checkFloat(run.Radius + 1)) {
         // The monotonic clock, so that a step begun just before midnight still ends its pause;
-        // sleeping rather than polling keeps the processor free.
+        // sleeping rather than polling keeps the processor free. The windows still repaint and
+        // answer a screen reader meanwhile; clicks and keys wait for the dispatch below.
         platform::Clock& clock = platform::activeClock();
         const auto begun = clock.monotonic();
         run.Age = checkFloat(run.Radius / run.AgeScale);

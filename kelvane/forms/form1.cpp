@@ -19,6 +19,13 @@ void toggle(platform::TextBox& box) {
     box.setText(yes ? QStringLiteral("No") : QStringLiteral("Yes"));
 }
 
+// What a screen reader says of a toggle: its value as a toggle sees it, and how to flip it.
+QString toggleDescription(const QString& text) {
+    if (platform::compareText(text, u"Yes") || platform::compareText(text, u"No"))
+        return text + QStringLiteral(". A click or Enter switches between Yes and No.");
+    return QStringLiteral("Neither Yes nor No. A click or Enter makes it Yes.");
+}
+
 // The legend's digits stay readable on whatever colour a run gives their swatch: each takes black
 // or white, whichever stands out more from the swatch's own BackColor.
 class ReadableDigit : public QObject {
@@ -71,6 +78,8 @@ Form1::Form1() : Form(QStringLiteral("Control"), 4680, 3090) {
         const double top = 120 + 240 * (i % 8);
         QLabel* swatch = addLabel(name.constData(), QString::number(i), left, top, 255, 255);
         swatch->installEventFilter(digitContrast);
+        // The digit alone would say nothing to a listener.
+        swatch->setAccessibleName(QStringLiteral("Colour of age step %1").arg(i));
         Label3.append(swatch);
     }
     TRandom = addTextBox("TRandom", QStringLiteral("Yes"), QStringLiteral("Random"), 1800, 1320,
@@ -84,14 +93,20 @@ Form1::Form1() : Form(QStringLiteral("Control"), 4680, 3090) {
     Label2->setBuddy(Tage);
     Label4->setBuddy(TRandom);
     Label5->setBuddy(TDynamic);
-    const QString flips = QStringLiteral("A click switches between Yes and No.");
-    TRandom->setAccessibleDescription(flips);
-    TDynamic->setAccessibleDescription(flips);
+    for (platform::TextBox* toggleBox : {TRandom, TDynamic}) {
+        toggleBox->setDescription(toggleDescription(toggleBox->text()));
+        connect(toggleBox, &QLineEdit::textChanged, toggleBox, [toggleBox](const QString& text) {
+            toggleBox->setDescription(toggleDescription(text));
+        });
+    }
 
     platform::connectHandler(Command1, &QPushButton::clicked, [this] { Command1_Click(); });
     platform::connectHandler(Command2, &QPushButton::clicked, [this] { Command2_Click(); });
     platform::connectHandler(TDynamic, &platform::TextBox::clicked, [this] { TDynamic_Click(); });
     platform::connectHandler(TRandom, &platform::TextBox::clicked, [this] { TRandom_Click(); });
+    // Enter in a toggle is its click for the keyboard.
+    platform::connectHandler(TDynamic, &QLineEdit::returnPressed, [this] { TDynamic_Click(); });
+    platform::connectHandler(TRandom, &QLineEdit::returnPressed, [this] { TRandom_Click(); });
 
     setEndsProgramWhenClosed(true);
 }

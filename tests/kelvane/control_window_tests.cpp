@@ -1,5 +1,6 @@
 #include "kelvane_fixture.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -33,11 +34,11 @@ TEST_F(ControlWindow, EveryControlAtItsPlaceWithItsText) {
         {"Tage", {120, 152, 49, 25}, "0", "Age"},
         {"Label2", {16, 160, 73, 17}, "Age", "Age"},
         {"Command2", {120, 8, 65, 33}, "End", "End"},
-        {"Label3(0)", {232, 8, 17, 17}, "0", "0"},
-        {"Label3(3)", {232, 56, 17, 17}, "3", "3"},
-        {"Label3(7)", {232, 120, 17, 17}, "7", "7"},
-        {"Label3(8)", {272, 8, 17, 17}, "8", "8"},
-        {"Label3(15)", {272, 120, 17, 17}, "15", "15"},
+        {"Label3(0)", {232, 8, 17, 17}, "0", "Colour of age step 0"},
+        {"Label3(3)", {232, 56, 17, 17}, "3", "Colour of age step 3"},
+        {"Label3(7)", {232, 120, 17, 17}, "7", "Colour of age step 7"},
+        {"Label3(8)", {272, 8, 17, 17}, "8", "Colour of age step 8"},
+        {"Label3(15)", {272, 120, 17, 17}, "15", "Colour of age step 15"},
         {"TRandom", {120, 88, 49, 25}, "Yes", "Random"},
         {"Label4", {16, 96, 73, 17}, "Random", "Random"},
         {"TDynamic", {120, 120, 49, 25}, "Yes", "Dynamic"},
@@ -164,6 +165,77 @@ TEST_F(ControlWindow, EnterPressesTheFocusedButtonAndNothingElse) {
         EXPECT_EQ(platform::programEnded(), row.ended) << row.focus;
     }
     EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(ControlWindow, EnterFlipsAToggleAsAClickDoes) {
+    QApplication::setActiveWindow(&control());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&control()));
+    struct Row {
+        const char* before;
+        Qt::Key key;
+        const char* after;
+    };
+    const Row rows[] = {{"Yes", Qt::Key_Return, "No"},
+                        {"No", Qt::Key_Enter, "Yes"},
+                        {"maybe", Qt::Key_Return, "Yes"}};
+    for (platform::TextBox* box : {control().TDynamic, control().TRandom}) {
+        for (const Row& row : rows) {
+            box->setText(QString::fromLatin1(row.before));
+            box->setFocus();
+            QTest::keyClick(box, row.key);
+            EXPECT_EQ(box->text(), QString::fromLatin1(row.after))
+                << box->objectName().toStdString() << " from " << row.before;
+        }
+    }
+    control().Tnc->setFocus();
+    QTest::keyClick(control().Tnc, Qt::Key_Return);
+    EXPECT_EQ(control().Tnc->text(), QStringLiteral("1"));
+    EXPECT_FALSE(platform::hasInstance<Form2>());
+}
+
+// What a screen reader is told, read through the accessibility interfaces.
+TEST_F(ControlWindow, AScreenReaderHearsWindowsTogglesAndSwatches) {
+    const auto read = [](QObject* object, QAccessible::Text what) {
+        return QAccessible::queryAccessibleInterface(object)->text(what);
+    };
+    display(); // created as "Simulate" creates it
+    for (QWidget* window : {static_cast<QWidget*>(&control()), static_cast<QWidget*>(&display())}) {
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(window);
+        EXPECT_EQ(iface->role(), QAccessible::Window) << window->windowTitle().toStdString();
+        EXPECT_EQ(iface->text(QAccessible::Name), window->windowTitle());
+    }
+
+    struct Row {
+        const char* flip; // c: a click, e: Enter
+        const char* description;
+    };
+    const Row rows[] = {
+        {"", "Yes. A click or Enter switches between Yes and No."},
+        {"c", "No. A click or Enter switches between Yes and No."},
+        {"ce", "Yes. A click or Enter switches between Yes and No."},
+    };
+    for (platform::TextBox* box : {control().TDynamic, control().TRandom}) {
+        for (const Row& row : rows) {
+            box->setText(QStringLiteral("Yes"));
+            for (const char* f = row.flip; *f; ++f) {
+                if (*f == 'c')
+                    click(box);
+                else
+                    QTest::keyClick(box, Qt::Key_Return);
+            }
+            EXPECT_EQ(read(box, QAccessible::Description), QString::fromLatin1(row.description))
+                << box->objectName().toStdString() << ' ' << row.flip;
+        }
+        box->setText(QStringLiteral("yes"));
+        EXPECT_EQ(read(box, QAccessible::Description),
+                  QStringLiteral("Neither Yes nor No. A click or Enter makes it Yes."));
+    }
+
+    for (int i : {0, 7, 15}) {
+        QLabel& swatch = control().Label3(i);
+        EXPECT_EQ(read(&swatch, QAccessible::Name), QStringLiteral("Colour of age step %1").arg(i));
+        EXPECT_EQ(swatch.text(), QString::number(i)); // the digit stays on screen
+    }
 }
 
 TEST_F(ControlWindow, CaptionsNameTheirBoxesAndTogglesSayHowTheyWork) {

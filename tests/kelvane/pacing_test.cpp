@@ -1,6 +1,11 @@
 #include "kelvane_fixture.h"
 
+#include "pause.h"
+
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QImage>
+#include <QTimer>
 
 #include <chrono>
 
@@ -74,6 +79,97 @@ TEST_F(Pacing, EveryStepWaitsOutItsPauseBeforeItDraws) {
         EXPECT_NE(dispatches[k].picture, pause.after) << k;
         EXPECT_GE(dispatches[k].at, pause.woke) << k;
     }
+}
+
+// Fake time, but every pause waits a short real while, as a real pause does, so that work from
+// outside can arrive during it.
+class ShortRealPauses final : public platform::Clock {
+  public:
+    double secondsSinceMidnight() override { return fake_.secondsSinceMidnight(); }
+    Duration monotonic() override { return fake_.monotonic(); }
+    void sleepUntil(Duration deadline) override {
+        ++pauses;
+        if (duringPause)
+            duringPause(pauses);
+        pausing = true;
+        // Longer than the timer of a button pressed through the accessibility interface.
+        platform::pauseUntil(std::chrono::steady_clock::now() + 150ms);
+        pausing = false;
+        fake_.sleepUntil(deadline);
+    }
+
+    std::function<void(int)> duringPause;
+    int pauses = 0;
+    bool pausing = false;
+
+  private:
+    platform::FakeClock fake_;
+};
+
+// Notes whether a widget was painted during a pause.
+class PaintWatch : public QObject {
+  public:
+    explicit PaintWatch(const ShortRealPauses& clock) : clock_(clock) {}
+    bool paintedInPause = false;
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint && clock_.pausing)
+            paintedInPause = true;
+        return false;
+    }
+
+  private:
+    const ShortRealPauses& clock_;
+};
+
+TEST_F(Pacing, APauseRepaintsAndRunsTimersButHoldsClicksForTheDispatchPoint) {
+    // Pressed through the accessibility interface, as a screen reader presses it, the button
+    // clicks on a timer: that click still waits for the dispatch point.
+    const auto pressEnd = [this] {
+        QAccessibleInterface* end = QAccessible::queryAccessibleInterface(control().Command2);
+        end->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    };
+    // The frame's close button is the window system's own: it ends the program in the pause.
+    const auto closeControl = [this] {
+        QTimer::singleShot(50, &control(), [this] { control().close(); });
+    };
+    struct Row {
+        const char* what;
+        std::function<void()> duringFirstPause;
+        int steps;
+        const char* age;
+    };
+    const Row rows[] = {{"End pressed", pressEnd, 1, " 7.5"},
+                        {"Control closed", closeControl, 0, "0"},
+                        {"nothing", [] {}, 2, " 15"}};
+    for (const Row& row : rows) {
+        platform::resetProgram();
+        steps = 0;
+        control().show();
+        display().resize(410, 24); // two steps
+        ShortRealPauses clock;
+        platform::setClock(&clock);
+        PaintWatch watch(clock);
+        control().Tage->installEventFilter(&watch);
+        QString ageWhenTimerRan;
+        clock.duringPause = [&](int pause) {
+            if (pause != 1)
+                return;
+            QTimer::singleShot(0, [&] { ageWhenTimerRan = control().Tage->text(); });
+            control().Tage->update();
+            row.duringFirstPause();
+        };
+        atEveryStep();
+        simulate();
+        EXPECT_EQ(steps, row.steps) << row.what;
+        EXPECT_EQ(control().Tage->text(), QString::fromLatin1(row.age)) << row.what;
+        EXPECT_EQ(platform::programEnded(), row.steps < 2) << row.what;
+        EXPECT_EQ(ageWhenTimerRan, QStringLiteral("0")) << row.what;
+        EXPECT_TRUE(watch.paintedInPause) << row.what;
+        platform::setClock(&this->clock);
+    }
+    EXPECT_TRUE(errors.empty());
 }
 
 } // namespace

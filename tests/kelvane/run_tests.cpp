@@ -311,7 +311,8 @@ TEST_F(ExpansionRun, NonPositiveFactorStopsWithAClearMessage) {
     simulate(); // a picture, a coloured legend and an age to keep
     const QString age = control().Tage->text();
     const platform::Colour swatch = platform::backColor(&control().Label3(4));
-    for (const char* factor : {"0", "-2", "abc", "", "   ", "-0", "0.0", "1e-400"}) {
+    const QImage picture = display().picture().copy();
+    for (const char* factor : {"0", "-2", "abc", "", "   ", "-0", "0.0", "1e-400", "nan"}) {
         messages.clear();
         steps = 0;
         const auto draws = platform::randomDraws();
@@ -322,7 +323,7 @@ TEST_F(ExpansionRun, NonPositiveFactorStopsWithAClearMessage) {
         EXPECT_TRUE(messages[0].contains(QStringLiteral("greater than 0")));
         EXPECT_FALSE(platform::programEnded());
         EXPECT_TRUE(display().isVisible());
-        EXPECT_TRUE(drawn(display().picture(), background()).empty()) << "not cleared";
+        EXPECT_EQ(display().picture(), picture) << '"' << factor << '"';
         EXPECT_EQ(steps, 0);
         EXPECT_EQ(platform::randomDraws(), draws);
         EXPECT_EQ(control().Tage->text(), age);
@@ -330,6 +331,26 @@ TEST_F(ExpansionRun, NonPositiveFactorStopsWithAClearMessage) {
         EXPECT_EQ(platform::backColor(&control().Label3(4)), swatch);
     }
     EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(ExpansionRun, ARejectedSimulateDuringARunLeavesItsPictureAlone) {
+    QImage atStep10;
+    QImage afterTheRejected;
+    atEveryStep([&](int step) {
+        if (step != 10)
+            return;
+        atStep10 = display().picture().copy();
+        control().Tnc->setText(QStringLiteral("0"));
+        simulate();
+        afterTheRejected = display().picture().copy();
+        control().Tnc->setText(QStringLiteral("1"));
+    });
+    simulate();
+    EXPECT_EQ(steps, 172);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_FALSE(drawn(atStep10, background()).empty());
+    EXPECT_EQ(afterTheRejected, atStep10);
+    EXPECT_EQ(at(cx + 172, cy), blue);
 }
 
 TEST_F(ExpansionRun, ShortDisplaysRunFewOrNoSteps) {

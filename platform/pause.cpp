@@ -1,0 +1,88 @@
+#include "pause.h"
+
+#include "runtime.h"
+
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QPointer>
+#include <QThread>
+#include <QTimer>
+#include <QTimerEvent>
+
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace platform {
+namespace {
+
+using std::chrono::steady_clock;
+
+// A button pressed through the accessibility interface clicks on a timer of its own. Its timer
+// events are held through the pause and handed back for the next dispatch, where the click and
+// its handler run as a mouse click would.
+class HeldButtonTimers : public QObject {
+  public:
+    ~HeldButtonTimers() override {
+        for (auto& [button, id] : held_)
+            if (button)
+                QCoreApplication::postEvent(button, new QTimerEvent(id));
+    }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::Timer)
+            return false;
+        auto* button = qobject_cast<QAbstractButton*>(watched);
+        if (!button)
+            return false;
+        const int id = static_cast<QTimerEvent*>(event)->timerId();
+        for (const auto& [known, knownId] : held_)
+            if (known == button && knownId == id)
+                return true;
+        held_.emplace_back(button, id);
+        return true;
+    }
+
+  private:
+    std::vector<std::pair<QPointer<QAbstractButton>, int>> held_;
+};
+
+void serveUntil(steady_clock::time_point deadline) {
+    HeldButtonTimers held;
+    QCoreApplication::instance()->installEventFilter(&held);
+    // The timer only wakes the wait; waiting for events is what keeps the process asleep.
+    QTimer wake;
+    wake.setSingleShot(true);
+    wake.setTimerType(Qt::PreciseTimer);
+    for (;;) {
+        const auto left = deadline - steady_clock::now();
+        if (left <= steady_clock::duration::zero() || programEnded())
+            break;
+        const auto whole = std::chrono::duration_cast<std::chrono::milliseconds>(left);
+        if (whole.count() == 0) {
+            std::this_thread::sleep_until(deadline);
+            break;
+        }
+        wake.start(whole);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
+                                        QEventLoop::WaitForMoreEvents);
+    }
+    QCoreApplication::instance()->removeEventFilter(&held);
+}
+
+} // namespace
+
+void pauseUntil(steady_clock::time_point deadline) {
+    const QCoreApplication* app = QCoreApplication::instance();
+    if (!app || app->thread() != QThread::currentThread()) {
+        std::this_thread::sleep_until(deadline);
+        return;
+    }
+    serveUntil(deadline);
+    if (programEnded())
+        throw ProgramEnded{};
+}
+
+} // namespace platform

@@ -1,0 +1,101 @@
+#!/usr/bin/env python3
+"""What a screen reader reads of Kelvane's windows over the accessibility bus, idle and during a
+run, and how long reading the whole tree takes. Runs inside a private session bus and an X server
+of its own (screen_reader_test.sh).
+
+usage: screen_reader_test.py KELVANE [SECONDS]
+  SECONDS: the most a read during a run may take (5 unless given).
+"""
+import os
+import subprocess
+import sys
+import time
+
+import pyatspi
+
+program = sys.argv[1]
+bound = float(sys.argv[2]) if len(sys.argv) > 2 else 5.0
+failures = []
+
+
+def check(what, ok, detail=""):
+    print(("ok: " if ok else "FAIL: ") + what + (f" ({detail})" if detail else ""))
+    if not ok:
+        failures.append(what)
+
+
+def find_application(name, seconds=20):
+    end = time.monotonic() + seconds
+    while time.monotonic() < end:
+        desktop = pyatspi.Registry.getDesktop(0)
+        for app in desktop:
+            if app is not None and app.name == name:
+                return app
+        time.sleep(0.2)
+    return None
+
+
+def read_tree(node, depth=0, into=None):
+    """Every node's role, name, description and text, as a screen reader walks them."""
+    into = [] if into is None else into
+    text = ""
+    try:
+        t = node.queryText()
+        text = t.getText(0, t.characterCount)
+    except NotImplementedError:
+        pass
+    into.append((depth, node.getRoleName(), node.name, node.description, text))
+    for child in node:
+        if child is not None:
+            read_tree(child, depth + 1, into)
+    return into
+
+
+def timed_read(app):
+    start = time.monotonic()
+    tree = read_tree(app)
+    return time.monotonic() - start, tree
+
+
+def named(tree, name):
+    return [row for row in tree if row[2] == name]
+
+
+env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+kelvane = subprocess.Popen([program], env=env, stderr=subprocess.DEVNULL)
+try:
+    app = find_application("Kelvane")
+    check("Kelvane is on the accessibility bus", app is not None)
+    if app is None:
+        sys.exit(1)
+    control = subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name", "^Control$"],
+                             capture_output=True, text=True, timeout=20).stdout.split()[0]
+
+    idle, tree = timed_read(app)
+    print(f"idle: {len(tree)} nodes read in {idle:.3f} s")
+
+    # "Simulate", then a read while the run is under way.
+    subprocess.run(["xdotool", "mousemove", "--window", control, "60", "24", "click", "1"],
+                   check=True)
+    time.sleep(1.5)
+    during, tree = timed_read(app)
+    print(f"during a run: {len(tree)} nodes read in {during:.3f} s")
+    check(f"the tree read during a run within {bound} s", during <= bound, f"{during:.3f} s")
+
+    for title in ("Control", "Display"):
+        roles = [row[1] for row in named(tree, title) if row[0] == 1]
+        check(f'window "{title}" is a frame', roles == ["frame"], roles)
+    for box, value in (("Random", "Yes"), ("Dynamic", "Yes")):
+        rows = [row for row in named(tree, box) if row[1] == "text"]
+        description = rows[0][3] if rows else ""
+        check(f"{box} says its value and how it flips",
+              description.startswith(value + ".") and "Enter" in description, description)
+    swatch = named(tree, "Colour of age step 7")
+    check("the legend swatches say what they are", len(swatch) == 1)
+    age = [row[4] for row in named(tree, "Age") if row[1] == "text"]
+    check("the age is read while the run goes on", age != [" 0"] and age != ["0"], age)
+finally:
+    kelvane.terminate()
+    kelvane.wait(timeout=10)
+
+sys.exit(1 if failures else 0)

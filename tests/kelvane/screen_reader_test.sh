@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# A screen reader's view of Kelvane over the accessibility bus, during a run: a private session
+# bus, an X server of its own with openbox, and screen_reader_test.py reading the tree.
+#
+# usage: screen_reader_test.sh KELVANE [SECONDS]
+set -euo pipefail
+
+here=$(dirname "$0")
+source "$here/../../tools/own_x_server.sh"
+start_own_x_server --wm 1280x1024
+command -v dbus-run-session >/dev/null || { echo "missing dbus-run-session: run tools/setup.sh" >&2; exit 1; }
+# The system's own python has the distribution's bindings; another one on the path may not.
+python=python3
+"$python" -c 'import pyatspi' 2>/dev/null || python=/usr/bin/python3
+"$python" -c 'import pyatspi' 2>/dev/null ||
+    { echo "missing python3-pyatspi: run tools/setup.sh" >&2; exit 1; }
+dbus-run-session -- "$python" "$here/screen_reader_test.py" "$@"
