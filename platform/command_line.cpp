@@ -59,18 +59,56 @@ QString helpText(const QCommandLineParser& parser, const QString& program) {
 
 } // namespace
 
+QString printable(const QString& text) {
+    QString result;
+    for (const char32_t c : text.toUcs4()) {
+        switch (c) {
+        case 0x07:
+            result += QStringLiteral("\\a");
+            break;
+        case 0x08:
+            result += QStringLiteral("\\b");
+            break;
+        case 0x09:
+            result += QStringLiteral("\\t");
+            break;
+        case 0x0a:
+            result += QStringLiteral("\\n");
+            break;
+        case 0x0d:
+            result += QStringLiteral("\\r");
+            break;
+        case 0x1b:
+            result += QStringLiteral("\\e");
+            break;
+        default:
+            if (QChar::isPrint(c))
+                result += QString::fromUcs4(&c, 1);
+            else if (c < 0x100)
+                result += QStringLiteral("\\x%1").arg(uint(c), 2, 16, QLatin1Char('0'));
+            else
+                result += QStringLiteral("\\u{%1}").arg(uint(c), 4, 16, QLatin1Char('0'));
+        }
+    }
+    return result;
+}
+
+QString programName(const QStringList& arguments, const QString& fallback) {
+    const QString name = QFileInfo(arguments.value(0)).fileName();
+    return name.isEmpty() ? fallback : printable(name);
+}
+
 CommandLine readCommandLine(const QStringList& arguments, const QString& description) {
-    const QString program = arguments.isEmpty() ? QCoreApplication::applicationName()
-                                                : QFileInfo(arguments.constFirst()).fileName();
+    const QString program = programName(arguments, QCoreApplication::applicationName().toLower());
     QCommandLineParser parser;
     declareOptions(parser, description, false);
 
     CommandLine result;
     const bool parsed = parser.parse(arguments);
     if (!parsed || !parser.positionalArguments().isEmpty()) {
-        const QString error = parsed ? QStringLiteral("Unexpected argument '%1'.")
-                                           .arg(parser.positionalArguments().constFirst())
-                                     : parser.errorText();
+        const QString error = printable(parsed ? QStringLiteral("Unexpected argument '%1'.")
+                                                     .arg(parser.positionalArguments().constFirst())
+                                               : parser.errorText());
         result.action = CommandLine::Action::UsageError;
         result.text = program + QStringLiteral(": ") + error + QStringLiteral("\n\n") +
                       helpText(parser, program);

@@ -59,6 +59,13 @@ run 0 -- --help-all && expect "$out" "-platform"
 # Usage errors: the reason and the usage on stderr, status 2.
 run 2 -- --bogus && { expect "$err" "^$base: Unknown option 'bogus'"; expect "$err" "^Usage:"; }
 run 2 -- stray && expect "$err" "Unexpected argument 'stray'"
+# An argument cannot act on the terminal: its control characters are written out.
+run 2 -- $'\e]0;pwned\a' && expect "$err" "^$base: Unexpected argument '\\\\e\\]0;pwned\\\\a'"
+grep -q $'[\e\a]' "$err" && { echo "FAIL: control characters reached stderr" >&2; failures=$((failures + 1)); }
+# Started with an empty name, the program goes by its own.
+(exec -a '' "$program" --bogus) 2>"$err" >/dev/null
+expect "$err" "^${name,,}: Unknown option 'bogus'"
+expect "$err" "^Usage: ${name,,} \\[options\\]"
 
 # No display: one clear line and status 1, not Qt's abort.
 run 1 -- && { expect_one_line "$err"; expect "$err" "^$base: no display: .*DISPLAY"; }

@@ -87,4 +87,36 @@ TEST_F(CommandLineTest, TextsNameTheProgramAndShowQtOptionsOnlyOnRequest) {
         read({"extra"}).text.startsWith(QStringLiteral("kelvane: Unexpected argument 'extra'.")));
 }
 
+TEST_F(CommandLineTest, WhatATerminalWouldActOnIsWrittenOut) {
+    const struct {
+        QString text, shown;
+    } rows[] = {
+        {QStringLiteral("\x1b]0;pwned\a"), QStringLiteral("\\e]0;pwned\\a")},
+        {QStringLiteral("a\tb\nc\rd\be"), QStringLiteral("a\\tb\\nc\\rd\\be")},
+        {QStringLiteral("\x01\x7f"), QStringLiteral("\\x01\\x7f")},
+        {QString(QChar(0x9b)), QStringLiteral("\\x9b")},
+        {QStringLiteral("ab") + QChar(0x202e) + QStringLiteral("cd"),
+         QStringLiteral("ab\\u{202e}cd")},
+        {QStringLiteral("plain, ") + QChar(0xe9) + QStringLiteral(" and \\"),
+         QStringLiteral("plain, ") + QChar(0xe9) + QStringLiteral(" and \\")},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(printable(row.text), row.shown) << row.shown.toStdString();
+
+    const CommandLine error = read({QStringLiteral("--\x1b]0;pwned\a")});
+    EXPECT_FALSE(error.text.contains(QChar(0x1b)));
+    EXPECT_TRUE(error.text.startsWith(QStringLiteral("kelvane: Unknown option '\\e]0;pwned\\a'.")))
+        << error.text.toStdString();
+}
+
+TEST_F(CommandLineTest, AProgramStartedWithoutANameGoesByItsOwn) {
+    const CommandLine error =
+        readCommandLine({QString(), QStringLiteral("--bogus")}, QStringLiteral("Watch."));
+    EXPECT_TRUE(error.text.startsWith(QStringLiteral("kelvane: Unknown option 'bogus'.")))
+        << error.text.toStdString();
+    EXPECT_TRUE(error.text.contains(QStringLiteral("Usage: kelvane [options]")));
+    EXPECT_EQ(programName({QStringLiteral("/opt/x/tessaly")}, QStringLiteral("t")),
+              QStringLiteral("tessaly"));
+}
+
 } // namespace
