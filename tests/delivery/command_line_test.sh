@@ -79,6 +79,9 @@ run 1 DISPLAY=":$unused" -- && { expect_one_line "$err"; expect "$err" "cannot o
 # Qt's own options still work: offscreen needs no display, and the program keeps running.
 limit=3 run 124 -- -platform offscreen -style Fusion -reverse
 limit=3 run 124 QT_QPA_PLATFORM=offscreen --
+limit=3 run 124 -- -platform offscreen -nograb -dograb -name x -title x -icon x -visual 0x21 -testability
+# A value Qt would ignore is refused, not dropped.
+run 2 -- -platform=offscreen && expect "$err" "^$base: Option '-platform=offscreen': .* '-platform offscreen'"
 
 echo "$base command line: $failures failure(s)"
 [ "$failures" -eq 0 ]

@@ -47,7 +47,12 @@ TEST_F(CommandLineTest, WhatEachCommandLineAsksFor) {
         // Qt's own options pass, in each of the spellings Qt accepts.
         {{"-platform", "offscreen"}, Action::Run, 0, "offscreen", {}},
         {{"--platform", "xcb:nograb"}, Action::Run, 0, "xcb:nograb", {}},
-        {{"-platform=minimal"}, Action::Run, 0, "minimal", {}},
+        {{"-nograb", "-dograb", "-testability", "-name", "x", "-title", "x"},
+         Action::Run,
+         0,
+         {},
+         {}},
+        {{"-icon", "x.png", "-visual", "0x21", "--style=fusion"}, Action::Run, 0, {}, {}},
         {{"-display", ":3", "-style", "fusion", "-reverse"}, Action::Run, 0, {}, ":3"},
         {{"-qwindowgeometry", "100x100+5+5", "-widgetcount"}, Action::Run, 0, {}, {}},
         {{"-session", "abc", "-stylesheet=a.qss"}, Action::Run, 0, {}, {}},
@@ -57,6 +62,11 @@ TEST_F(CommandLineTest, WhatEachCommandLineAsksFor) {
         {{"extra"}, Action::UsageError, 2, {}, {}},
         {{"-platform"}, Action::UsageError, 2, {}, {}}, // its value is missing
         {{"--version", "extra"}, Action::UsageError, 2, {}, {}},
+        // Qt would ignore these values: refused rather than dropped without a word.
+        {{"-platform=minimal"}, Action::UsageError, 2, {}, {}},
+        {{"--platform=offscreen"}, Action::UsageError, 2, {}, {}},
+        {{"-display=:152"}, Action::UsageError, 2, {}, {}},
+        {{"-name=x"}, Action::UsageError, 2, {}, {}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.options.join(QLatin1Char(' ')).toStdString());
@@ -85,6 +95,10 @@ TEST_F(CommandLineTest, TextsNameTheProgramAndShowQtOptionsOnlyOnRequest) {
     EXPECT_TRUE(error.text.contains(QStringLiteral("Usage: kelvane [options]")));
     EXPECT_TRUE(
         read({"extra"}).text.startsWith(QStringLiteral("kelvane: Unexpected argument 'extra'.")));
+    EXPECT_TRUE(read({"-platform=offscreen"})
+                    .text.startsWith(QStringLiteral(
+                        "kelvane: Option '-platform=offscreen': give the value as the next "
+                        "argument, as in '-platform offscreen'.")));
 }
 
 TEST_F(CommandLineTest, WhatATerminalWouldActOnIsWrittenOut) {
