@@ -108,8 +108,11 @@ int runProgram(int& argc, char** argv, const Project& project) {
         return 1;
     }
 
-    const auto app = startApplication(
-        argc, argv, program + QStringLiteral(": ") + printable(unreachableDisplay(environment)));
+    const std::chrono::seconds answerLimit(10);
+    const auto app = startApplication(argc, argv,
+                                      {program, unreachableDisplay(environment),
+                                       silentDisplay(environment, int(answerLimit.count()))},
+                                      answerLimit);
     QGuiApplication::setDesktopFileName(project.desktopFile);
     // Every window takes the application's icon unless it has one of its own.
     QApplication::setWindowIcon(

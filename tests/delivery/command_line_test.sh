@@ -76,6 +76,13 @@ for n in $(seq 990 999); do
 done
 run 1 DISPLAY=":$unused" -- && { expect_one_line "$err"; expect "$err" "cannot open the X display \":$unused\""; }
 
+# Window systems that start but show nothing of the program: one line and status 1, not Qt's
+# abort nor a program running without a window.
+if [ ! -e /dev/fb0 ]; then
+    run 1 -- -platform linuxfb && { expect_one_line "$err"; expect "$err" "^$base: cannot start the window system \"linuxfb\""; }
+fi
+run 1 -- -platform vkkhrdisplay && { expect_one_line "$err"; expect "$err" "^$base: .*\"vkkhrdisplay\" cannot show"; }
+
 # Qt's own options still work: offscreen needs no display, and the program keeps running.
 limit=3 run 124 -- -platform offscreen -style Fusion -reverse
 limit=3 run 124 QT_QPA_PLATFORM=offscreen --
