@@ -4,6 +4,7 @@
 #include "window_system.h"
 
 #include <QByteArray>
+#include <QFileInfo>
 #include <QScreen>
 #include <QWindow>
 
@@ -120,6 +121,18 @@ bool showsWindows() {
     return probe.handle() != nullptr;
 }
 
+// Without a session bus, the accessibility layer would have one launched for it: a daemon that
+// outlives the program and leaves its files in the home folder. Such a session runs without one;
+// the bus a user session provides in its runtime folder is found without the variable.
+void keepSessionBusUnlaunched() {
+    if (qEnvironmentVariableIsSet("DBUS_SESSION_BUS_ADDRESS"))
+        return;
+    const QString runtimeFolder = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtimeFolder.isEmpty() && QFileInfo(runtimeFolder + QStringLiteral("/bus")).exists())
+        return;
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
+}
+
 QByteArray lineOf(const StartFailure& failure, const QString& reason) {
     return (failure.program + QStringLiteral(": ") + printable(reason)).toLocal8Bit();
 }
@@ -128,6 +141,7 @@ QByteArray lineOf(const StartFailure& failure, const QString& reason) {
 
 std::unique_ptr<QApplication> startApplication(int& argc, char** argv, const StartFailure& failure,
                                                std::chrono::seconds answerLimit) {
+    keepSessionBusUnlaunched();
     Start start{lineOf(failure, failure.unreachable), {}};
     current = &start;
     const QtMessageHandler previous = qInstallMessageHandler(holdMessage);

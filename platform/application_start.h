@@ -21,7 +21,8 @@ struct StartFailure {
 // for ever on one that never answers; instead the user reads one of the lines alone on standard
 // error and the process exits with status 1. The messages Qt gives while it starts are held back
 // until the application stands and is known to show windows, so that a failure prints nothing but
-// that line.
+// that line. Where no session bus is there, the application runs without one rather than have
+// one launched that would outlive it.
 std::unique_ptr<QApplication>
 startApplication(int& argc, char** argv, const StartFailure& failure,
                  std::chrono::seconds answerLimit = std::chrono::seconds(10));
