@@ -6,6 +6,7 @@
 #include "random.h"
 #include "stack.h"
 #include "window_system.h"
+#include "window_watch.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -120,6 +121,9 @@ int runProgram(int& argc, char** argv, const Project& project) {
     // No display name: the window system would add it to every caption.
     // Only the start-up window ends the program when closed; the others merely hide.
     QApplication::setQuitOnLastWindowClosed(false);
+
+    DestroyedWindowWatch destroyedWindows;
+    app->installNativeEventFilter(&destroyedWindows);
 
     startProgram(project);
     const int status = programEnded() ? exitStatus() : app->exec();
