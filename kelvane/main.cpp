@@ -2,9 +2,9 @@
 #include "runtime.h"
 
 int main(int argc, char** argv) {
-    return platform::runProgram(argc, argv,
-                                {QStringLiteral("Kelvane"),
-                                 QStringLiteral("org.kelvanetessaly.Kelvane"),
-                                 [] { platform::ensureInstance<kelvane::Form1>().show(); },
-                                 QStringLiteral("Watch particles spread out from a centre.")});
+    return platform::runProgram(
+        argc, argv,
+        {QStringLiteral("Kelvane"), QStringLiteral("org.kelvanetessaly.Kelvane"),
+         [] { platform::ensureInstance<kelvane::Form1>().show(); },
+         QStringLiteral("Watch particles spread out from a centre."), true});
 }

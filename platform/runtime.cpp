@@ -99,7 +99,7 @@ int runProgram(int& argc, char** argv, const Project& project) {
 
     const QString program = programName(arguments, project.name.toLower());
     WindowSystemEnvironment environment = WindowSystemEnvironment::current(commandLine);
-    const QString platform = preferredPlatform(environment);
+    const QString platform = preferredPlatform(environment, project.placesWindows);
     if (!platform.isEmpty()) {
         qputenv("QT_QPA_PLATFORM", platform.toLatin1());
         environment.platformVariable = platform;

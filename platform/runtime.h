@@ -20,6 +20,9 @@ struct Project {
     QString desktopFile; // id of the desktop entry, also the name of the icon
     std::function<void()> showStartupForm;
     QString summary = {}; // one line on what the program does, for --help
+    // Places its windows itself, which only X11 lets it: it prefers X11 (XWayland on a Wayland
+    // desktop) where the user chose no platform. A program that does not runs natively there.
+    bool placesWindows = false;
 };
 
 inline constexpr const char* programVersion = "1.00";
