@@ -43,6 +43,8 @@ stop_serving() {
     kill "$relay_pid" 2>/dev/null
     wait "$relay_pid" 2>/dev/null
     relay_pid=
+    # Gone with its listener, so that the next one is not taken for started.
+    rm -f "$fake_socket"
 }
 
 # check WHAT LIMIT: runs the program on the fake display and expects status 1 within LIMIT
