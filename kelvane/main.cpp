@@ -7,5 +7,5 @@ int main(int argc, char** argv) {
         argc, argv,
         {QStringLiteral("Kelvane"), QStringLiteral("org.kelvanetessaly.Kelvane"),
          [] { platform::ensureInstance<kelvane::Form1>().show(); },
-         QStringLiteral("Watch particles spread out from a centre."), kelvane::errorWords});
+         QStringLiteral("Watch particles spread out from a centre."), kelvane::errorWords, true});
 }

@@ -6,6 +6,7 @@
 #include "random.h"
 #include "stack.h"
 #include "window_system.h"
+#include "window_watch.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -113,20 +114,23 @@ int runProgram(int& argc, char** argv, const Project& project) {
         return commandLine.exitStatus;
     }
 
-    const QString program = QFileInfo(arguments.value(0, project.name)).fileName();
+    const QString program = programName(arguments, project.name.toLower());
     WindowSystemEnvironment environment = WindowSystemEnvironment::current(commandLine);
-    const QString platform = preferredPlatform(environment);
+    const QString platform = preferredPlatform(environment, project.placesWindows);
     if (!platform.isEmpty()) {
         qputenv("QT_QPA_PLATFORM", platform.toLatin1());
         environment.platformVariable = platform;
     }
     if (const QString missing = missingDisplay(environment); !missing.isEmpty()) {
-        print(stderr, program + QStringLiteral(": ") + missing + QLatin1Char('\n'));
+        print(stderr, program + QStringLiteral(": ") + printable(missing) + QLatin1Char('\n'));
         return 1;
     }
 
-    const auto app = startApplication(
-        argc, argv, program + QStringLiteral(": ") + unreachableDisplay(environment));
+    const std::chrono::seconds answerLimit(10);
+    const auto app = startApplication(argc, argv,
+                                      {program, unreachableDisplay(environment),
+                                       silentDisplay(environment, int(answerLimit.count()))},
+                                      answerLimit);
     QGuiApplication::setDesktopFileName(project.desktopFile);
     // Every window takes the application's icon unless it has one of its own.
     QApplication::setWindowIcon(
@@ -134,6 +138,9 @@ int runProgram(int& argc, char** argv, const Project& project) {
     // No display name: the window system would add it to every caption.
     // Only the start-up window ends the program when closed; the others merely hide.
     QApplication::setQuitOnLastWindowClosed(false);
+
+    DestroyedWindowWatch destroyedWindows;
+    app->installNativeEventFilter(&destroyedWindows);
 
     startProgram(project);
     const int status = programEnded() ? exitStatus() : app->exec();

@@ -25,6 +25,9 @@ struct Project {
     std::function<void()> showStartupForm;
     QString summary = {};           // one line on what the program does, for --help
     ErrorWording errorWording = {}; // the program's words for its run-time errors
+    // Places its windows itself, which only X11 lets it: it prefers X11 (XWayland on a Wayland
+    // desktop) where the user chose no platform. A program that does not runs natively there.
+    bool placesWindows = false;
 };
 
 inline constexpr const char* programVersion = "1.00";

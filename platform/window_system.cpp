@@ -2,6 +2,9 @@
 
 #include "command_line.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 namespace platform {
 namespace {
 
@@ -9,10 +12,17 @@ QString variable(const char* name) {
     return qEnvironmentVariable(name);
 }
 
-// The plug-in the user chose, without its options (xcb:option=value), or empty.
+bool isList(const QString& platforms) {
+    return platforms.contains(QLatin1Char(';'));
+}
+
+// The plug-in the user chose, without its options (xcb:option=value), or empty. A list
+// (wayland;xcb) stays whole: Qt takes the first of it that starts.
 QString chosenPlatform(const WindowSystemEnvironment& environment) {
     const QString& chosen = environment.platformOption.isEmpty() ? environment.platformVariable
                                                                  : environment.platformOption;
+    if (isList(chosen))
+        return chosen.trimmed();
     return chosen.section(QLatin1Char(':'), 0, 0).trimmed();
 }
 
@@ -23,14 +33,29 @@ QString xDisplay(const WindowSystemEnvironment& environment) {
 } // namespace
 
 WindowSystemEnvironment WindowSystemEnvironment::current(const CommandLine& commandLine) {
-    return {variable("QT_QPA_PLATFORM"), commandLine.platformOption, variable("DISPLAY"),
-            commandLine.displayOption, variable("WAYLAND_DISPLAY")};
+    const QString wayland = variable("WAYLAND_DISPLAY");
+    const QString socket = QDir::isAbsolutePath(wayland)
+                               ? wayland
+                               : variable("XDG_RUNTIME_DIR") + QLatin1Char('/') + wayland;
+    return {variable("QT_QPA_PLATFORM"),
+            commandLine.platformOption,
+            variable("DISPLAY"),
+            commandLine.displayOption,
+            wayland,
+            !wayland.isEmpty() && QFileInfo(socket).exists()};
 }
 
-QString preferredPlatform(const WindowSystemEnvironment& environment) {
-    if (!chosenPlatform(environment).isEmpty() || xDisplay(environment).isEmpty())
+QString preferredPlatform(const WindowSystemEnvironment& environment, bool placesWindows) {
+    if (!chosenPlatform(environment).isEmpty())
         return {};
-    return QStringLiteral("xcb");
+    const bool x11 = !xDisplay(environment).isEmpty();
+    // A name left over from another session would only cost a failed try and its messages.
+    const bool wayland = !environment.waylandDisplay.isEmpty() && environment.waylandListening;
+    if (x11 && (placesWindows || !wayland))
+        return QStringLiteral("xcb");
+    if (wayland)
+        return x11 ? QStringLiteral("wayland;xcb") : QStringLiteral("wayland");
+    return {};
 }
 
 QString missingDisplay(const WindowSystemEnvironment& environment) {
@@ -51,11 +76,31 @@ QString unreachableDisplay(const WindowSystemEnvironment& environment) {
         return QStringLiteral("cannot open the X display \"%1\" (set DISPLAY to a running X "
                               "server)")
             .arg(xDisplay(environment));
-    if (platform.isEmpty())
+    if (platform == QLatin1String("wayland"))
+        return QStringLiteral("cannot reach the Wayland compositor \"%1\" (set WAYLAND_DISPLAY "
+                              "to a running one, and install Qt's Wayland plug-in, qt6-wayland)")
+            .arg(environment.waylandDisplay.isEmpty() ? QStringLiteral("wayland-0")
+                                                      : environment.waylandDisplay);
+    if (platform.isEmpty() || isList(platform))
         return QStringLiteral("cannot reach a display (set DISPLAY to a running X server, or "
                               "WAYLAND_DISPLAY to a running Wayland compositor)");
     return QStringLiteral("cannot start the window system \"%1\" (check QT_QPA_PLATFORM or "
                           "-platform)")
+        .arg(platform);
+}
+
+QString silentDisplay(const WindowSystemEnvironment& environment, int seconds) {
+    const QString platform = chosenPlatform(environment);
+    const QString silence =
+        QStringLiteral("took the connection but gave no answer within %1 s").arg(seconds);
+    if (platform == QLatin1String("xcb"))
+        return QStringLiteral("the X display \"%1\" ").arg(xDisplay(environment)) + silence;
+    return QStringLiteral("the window system ") + silence;
+}
+
+QString windowlessDisplay(const QString& platform) {
+    return QStringLiteral("the window system \"%1\" cannot show this program's windows (choose "
+                          "another with QT_QPA_PLATFORM or -platform)")
         .arg(platform);
 }
 

@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Windows of the built programs destroyed by another client (xdotool windowclose), on a desktop
+# of their own: the start-up window's loss ends the program as its close does, with status 0,
+# mid-run too; Kelvane's display window lost comes back at the next "Simulate".
+#
+# usage: destroyed_window_test.sh KELVANE TESSALY
+set -euo pipefail
+
+kelvane=$1 tessaly=$2
+source "$(dirname "$0")/../../tools/own_x_server.sh"
+start_own_x_server --wm
+failures=0
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+
+# expect_end WHAT: the program in program_pid ends within 2 s with status 0.
+expect_end() {
+    local status=running
+    for _ in $(seq 40); do
+        if ! kill -0 "$program_pid" 2>/dev/null; then
+            status=0
+            wait "$program_pid" || status=$?
+            program_pid=
+            break
+        fi
+        sleep 0.05
+    done
+    [ "$status" = 0 ] && echo "ok: $1: status 0" || fail "$1: status $status"
+}
+
+"$kelvane" &
+program_pid=$!
+control=$(wait_for_window Control) || { echo "no window Control" >&2; exit 1; }
+simulate() { xdotool mousemove --window "$control" 60 24 click 1; }
+simulate
+display=$(wait_for_window Display) || { echo "no window Display" >&2; exit 1; }
+xdotool windowclose "$display"
+sleep 0.3
+simulate
+again=$(wait_for_window Display) && [ "$again" != "$display" ] &&
+    echo "ok: Display shown anew after its window was destroyed" ||
+    fail "Display did not come back after its window was destroyed"
+xdotool windowclose "$control"
+expect_end "Kelvane after its control window was destroyed"
+
+# Tessaly mid-run: index 30 a hundred thousand times (NText 16,16; nT 96,56; Start 16,96).
+"$tessaly" &
+program_pid=$!
+calculator=$(wait_for_window "Tessaly Calculator") || { echo "no Tessaly window" >&2; exit 1; }
+xdotool mousemove --window "$calculator" 48 28 click --repeat 3 1
+xdotool key --window "$calculator" ctrl+a type 30
+xdotool mousemove --window "$calculator" 128 68 click --repeat 3 1
+xdotool key --window "$calculator" ctrl+a type 100000
+xdotool mousemove --window "$calculator" 48 108 click 1
+sleep 0.5
+xdotool windowclose "$calculator"
+expect_end "Tessaly after its window was destroyed mid-run"
+
+echo "destroyed windows: $failures failure(s)"
+[ "$failures" -eq 0 ]
