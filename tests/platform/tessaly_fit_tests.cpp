@@ -1,6 +1,7 @@
 #include "fit.h"
 #include "form1.h"
 #include "runtime.h"
+#include "tests/support/scripted_controls.h"
 #include "text.h"
 
 #include <QTest>
@@ -110,6 +111,10 @@ TEST_F(TessalyFit, CaptionsFit) {
         form().EndSyncCommand->setText(QString::fromLatin1(caption));
         fit::expectCaptionsFit(form());
     }
+}
+
+TEST_F(TessalyFit, ScriptsFindTheControlsWhereTheFormPutsThem) {
+    platform::testing::expectScriptedControlsInPlace(form(), QStringLiteral("tessaly"));
 }
 
 } // namespace
