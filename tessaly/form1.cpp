@@ -6,7 +6,9 @@
 #include "stack.h"
 #include "text.h"
 
+#include <QGuiApplication>
 #include <QPalette>
+#include <QStyleHints>
 
 #include <chrono>
 #include <cmath>
@@ -71,6 +73,11 @@ Form1::Form1() : Form(QStringLiteral("Tessaly Calculator"), 3750, 1995) {
     platform::connectHandler(EndSyncCommand, &QPushButton::clicked,
                              [this] { EndSyncCommand_Click(); });
 
+    cancelSettling.setSingleShot(true);
+    // A coarse timer may fire a little early, and the interval is the least that must pass.
+    cancelSettling.setTimerType(Qt::PreciseTimer);
+    cancelSettling.callOnTimeout(this, [this] { showIdle(); });
+
     StartSyncCommand->setFocus();
     setEndsProgramWhenClosed(true);
 }
@@ -90,6 +97,7 @@ void Form1::StartSyncCommand_Click() {
     // The monotonic clock: an elapsed time must not jump back at midnight.
     const platform::Clock::Duration start = platform::activeClock().monotonic();
     cntT->setText(QStringLiteral("0"));
+    cancelSettling.stop();
     setCaption(EndSyncCommand, QStringLiteral("Cancel"));
     cancel = 0;
     cntx = 0;
@@ -121,12 +129,33 @@ void Form1::StartSyncCommand_Click() {
         // Divided by the cycles that ran, not by the count as typed.
         ResultText(1).setText(averageText(secondsBetween(start, now), lastCycle));
     }
+    if (cancel == 0)
+        showIdle();
+    else
+        settleCancel();
+}
+
+void Form1::showIdle() {
+    cancelSettling.stop();
     setCaption(EndSyncCommand, QStringLiteral("End"));
     StartSyncCommand->setVisible(true);
 }
 
+void Form1::settleCancel() {
+    const platform::Clock::Duration doubleClick =
+        std::chrono::milliseconds(QGuiApplication::styleHints()->mouseDoubleClickInterval());
+    const platform::Clock::Duration left =
+        cancelledAt_ + doubleClick - platform::activeClock().monotonic();
+    if (left <= platform::Clock::Duration::zero()) {
+        showIdle();
+        return;
+    }
+    cancelSettling.start(std::chrono::ceil<std::chrono::milliseconds>(left));
+}
+
 void Form1::EndSyncCommand_Click() {
     if (platform::compareText(EndSyncCommand->text(), u"Cancel")) {
+        cancelledAt_ = platform::activeClock().monotonic();
         setCaption(EndSyncCommand, QStringLiteral("Canceled"));
         StartSyncCommand->setVisible(false);
         cancel = 1;

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "clock.h"
 #include "form.h"
 
 #include <QLabel>
 #include <QPushButton>
 #include <QString>
+#include <QTimer>
 
 #include <cstdint>
 #include <optional>
@@ -96,7 +98,18 @@ class Form1 : public platform::Form {
     // The stack is checked once per this many levels of recursion.
     static constexpr int stackCheckInterval = 64;
 
+    // Turns "Canceled" to "End" once a double click's time has passed since the cancel.
+    QTimer cancelSettling;
+
   private:
+    // "End" on the button and "Start" shown: the window is idle.
+    void showIdle();
+    // A cancelled run has left: idle, but not before the second press of a double click on
+    // "Cancel" has come and found "Canceled", which ignores it, rather than "End", which quits.
+    void settleCancel();
+    // When the latest cancel was pressed, on the program's clock.
+    platform::Clock::Duration cancelledAt_{};
+
     // A partial sum and the calls still to go until the next dispatch, both in registers.
     struct Partial {
         std::int64_t sum;
