@@ -32,11 +32,30 @@ double secondsBetween(platform::Clock::Duration from, platform::Clock::Duration 
     return std::chrono::duration<double>(to - from).count();
 }
 
-} // namespace
-
-void raiseResultOverflow() {
+[[noreturn, gnu::cold, gnu::noinline]] void raiseResultOverflow() {
     platform::raiseOverflow(QStringLiteral("The Fibonacci number is too large for 64 bits."));
 }
+
+} // namespace
+
+// The busy pointer over the window from the start of the outermost run to its end, however it
+// ends; the arrow in it still says that the buttons take a click.
+class Form1::BusyPointer {
+  public:
+    explicit BusyPointer(Form1& form) : form_(form) {
+        if (form_.runsUnderWay_++ == 0)
+            form_.setCursor(Qt::BusyCursor);
+    }
+    ~BusyPointer() {
+        if (--form_.runsUnderWay_ == 0)
+            form_.unsetCursor();
+    }
+    BusyPointer(const BusyPointer&) = delete;
+    BusyPointer& operator=(const BusyPointer&) = delete;
+
+  private:
+    Form1& form_;
+};
 
 // Ten characters, the leading blank included, fit the result box in the forms' font.
 constexpr int averageLength = 10;
@@ -88,6 +107,7 @@ void Form1::setCaption(QPushButton* button, const QString& caption) {
 }
 
 void Form1::StartSyncCommand_Click() {
+    const BusyPointer busy(*this);
     double cycles = platform::leadingNumber(nT->text());
     if (cycles < 1)
         cycles = 1;
@@ -170,46 +190,29 @@ void Form1::EndSyncCommand_Click() {
 std::int64_t Form1::Fibonacci(const double& n) {
     if (n <= 1)
         return baseValue(n);
-    const std::int64_t untilDispatch = cntx.untilDispatch();
     const bool whole = n == std::floor(n) && n < 0x1p53;
-    // A whole index up to 92 gives at most F(92), a fractional one below 91 at most F(92): no sum
-    // of theirs passes 64 bits, and they nest at most 91 levels, which the room kept below the
-    // stack limit holds, so one check here stands for all of their levels.
-    const bool small = whole ? n <= largestExactIndex : n < largestExactIndex - 1;
-    Partial partial;
-    if (small) {
-        platform::checkStack();
-        partial = whole
-                      ? counted<std::int64_t, false>(static_cast<std::int64_t>(n), untilDispatch, 1)
-                      : counted<double, false>(n, untilDispatch, 1);
-    } else {
-        // The caller may already stand deep in the stack: check at once.
-        partial = whole
-                      ? counted<std::int64_t, true>(static_cast<std::int64_t>(n), untilDispatch, 1)
-                      : counted<double, true>(n, untilDispatch, 1);
-    }
+    // A whole index gives its own Fibonacci number, a fractional k + f that of k + 2, and F(92) is
+    // the largest that 64 bits hold. Beyond, the sum would overflow only after centuries of
+    // calls: the error comes at once instead.
+    if (!(whole ? n <= largestExactIndex : n < largestExactIndex - 1))
+        raiseResultOverflow();
+    // No sum below that bound passes 64 bits, and such an index nests at most 91 levels, which
+    // the room kept below the stack limit holds: one check here stands for all of its levels.
+    platform::checkStack();
+    const std::int64_t untilDispatch = cntx.untilDispatch();
+    const Partial partial = whole
+                                ? counted<std::int64_t>(static_cast<std::int64_t>(n), untilDispatch)
+                                : counted<double>(n, untilDispatch);
     cntx.setUntilDispatch(partial.untilDispatch);
     return partial.sum;
 }
 
 // The hot path of the recursion. The base cases are resolved here rather than by a call of
-// their own, the stack is looked at only once per stackCheckInterval levels, the second call of
-// a level, Fibonacci(n - 2), is taken as the next turn of a loop in the same frame, and the count
-// lives in a register between dispatches, so that a call writes no memory of the window. None of
-// this changes what is counted, dispatched or tested, nor in which order.
-template <class Index, bool guarded>
-Form1::Partial Form1::counted(Index n, std::int64_t untilDispatch, int levelsToStackCheck) {
-    // Unguarded: a small index (see Fibonacci), whose sums cannot overflow and whose depth the
-    // stack check at its start has covered.
-    const auto add = [](std::int64_t a, std::int64_t b) {
-        return guarded ? fibonacciSum(a, b) : a + b;
-    };
-    if (guarded && --levelsToStackCheck == 0) [[unlikely]] {
-        // Exact also when the stack runs out here and the error leaves every level.
-        cntx.setUntilDispatch(untilDispatch);
-        platform::checkStack();
-        levelsToStackCheck = stackCheckInterval;
-    }
+// their own, the second call of a level, Fibonacci(n - 2), is taken as the next turn of a loop in
+// the same frame, and the count lives in a register between dispatches, so that a call writes no
+// memory of the window. None of this changes what is counted, dispatched or tested, nor in which
+// order.
+template <class Index> Form1::Partial Form1::counted(Index n, std::int64_t untilDispatch) {
     std::int64_t sum = 0;
     for (;;) {
         if (cancel == 1)
@@ -222,16 +225,16 @@ Form1::Partial Form1::counted(Index n, std::int64_t untilDispatch, int levelsToS
         }
         const Index first = n - 1;
         if (first <= 1) {
-            sum = add(sum, baseValue(first));
+            sum += baseValue(first);
         } else {
-            const Partial part = counted<Index, guarded>(first, untilDispatch, levelsToStackCheck);
+            const Partial part = counted<Index>(first, untilDispatch);
             untilDispatch = part.untilDispatch;
-            sum = add(sum, part.sum);
+            sum += part.sum;
         }
         // Made even when a cancel came during the first half; it then returns at once.
         n = n - 2;
         if (n <= 1)
-            return {add(sum, baseValue(n)), untilDispatch};
+            return {sum + baseValue(n), untilDispatch};
     }
 }
 

@@ -54,16 +54,6 @@ class CallCount {
     std::int64_t untilDispatch_ = pace;
 };
 
-[[noreturn, gnu::cold, gnu::noinline]] void raiseResultOverflow();
-
-// The sum of two results; a sum beyond 64 bits is the overflow error.
-inline std::int64_t fibonacciSum(std::int64_t a, std::int64_t b) {
-    std::int64_t sum;
-    if (__builtin_add_overflow(a, b, &sum)) [[unlikely]]
-        raiseResultOverflow();
-    return sum;
-}
-
 // The calculator window: computes the Fibonacci number of an index by plain double recursion,
 // as many times as asked, and shows the result and the average time it took.
 class Form1 : public platform::Form {
@@ -79,7 +69,8 @@ class Form1 : public platform::Form {
 
     // The Fibonacci number of n by double recursion, counting the calls in cntx and yielding to
     // event dispatch once every CallCount::pace counted calls; gives up once cancel is 1, and
-    // then returns a partial sum that means nothing.
+    // then returns a partial sum that means nothing. An index whose number exceeds 64 bits is
+    // the overflow error before any call is counted.
     std::int64_t Fibonacci(const double& n);
 
     QPushButton* StartSyncCommand;
@@ -95,9 +86,6 @@ class Form1 : public platform::Form {
     // The counted calls of the current run, over all its cycles.
     CallCount cntx;
 
-    // The stack is checked once per this many levels of recursion.
-    static constexpr int stackCheckInterval = 64;
-
     // Turns "Canceled" to "End" once a double click's time has passed since the cancel.
     QTimer cancelSettling;
 
@@ -109,6 +97,9 @@ class Form1 : public platform::Form {
     void settleCancel();
     // When the latest cancel was pressed, on the program's clock.
     platform::Clock::Duration cancelledAt_{};
+    // The runs under way, nested ones included: the pointer is busy while there is one.
+    int runsUnderWay_ = 0;
+    class BusyPointer;
 
     // A partial sum and the calls still to go until the next dispatch, both in registers.
     struct Partial {
@@ -117,8 +108,7 @@ class Form1 : public platform::Form {
     };
     // Fibonacci for an index above 1, where the calls are counted. A whole index runs on
     // integers, which subtract and compare exactly as the doubles would below 2^53.
-    template <class Index, bool guarded>
-    Partial counted(Index n, std::int64_t untilDispatch, int levelsToStackCheck);
+    template <class Index> Partial counted(Index n, std::int64_t untilDispatch);
     static void setCaption(QPushButton* button, const QString& caption);
 };
 

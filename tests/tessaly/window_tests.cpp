@@ -186,6 +186,40 @@ TEST_F(Window, AfterACancelledRunANewStartRunsNormally) {
     EXPECT_EQ(form().cntx, 121392);
 }
 
+// The busy pointer over the window at every dispatch of a run, also after a nested run has
+// ended inside it, and the window's own pointer again once the outermost run has left.
+TEST_F(Window, ThePointerIsBusyWhileARunIsUnderWay) {
+    const Script scripts[] = {
+        {"a whole run", "20", "2", {}, {}, {}, {}, {}, false},
+        {"a cancelled run", "25", "3", {{5, Click::End}}, {}, {}, {}, {}, false},
+        {"a nested run", "20", "2", {{2, Click::Start}}, {}, {}, {}, {}, false},
+        {"a cancelled nested run",
+         "20",
+         "2",
+         {{2, Click::Start}, {4, Click::End}},
+         {},
+         {},
+         {},
+         {},
+         false},
+    };
+    for (const Script& script : scripts) {
+        SCOPED_TRACE(script.name);
+        TearDown();
+        SetUp();
+        EXPECT_EQ(form().cursor().shape(), Qt::ArrowCursor);
+        atDispatch([&](int n) {
+            EXPECT_EQ(form().cursor().shape(), Qt::BusyCursor) << n;
+            for (const auto& [at, what] : script.clicks)
+                if (at == n)
+                    click(what == Click::Start ? form().StartSyncCommand : form().EndSyncCommand);
+        });
+        start(script.index, script.cycles);
+        EXPECT_GT(dispatches, 3);
+        EXPECT_EQ(form().cursor().shape(), Qt::ArrowCursor);
+    }
+}
+
 // The count of cycles as typed, and the average: the clock moves one second per dispatch, one
 // before the cycles and two per cycle, so c cycles show (1 + 2c) / c at the end.
 // The second press of a double click on "Cancel", by mouse or by Enter, comes after the run has
