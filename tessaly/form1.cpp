@@ -125,12 +125,19 @@ void Form1::StartSyncCommand_Click() {
 
     const std::int32_t lastCycle = platform::toInt32(cycles);
     std::optional<std::int64_t> result;
+    bool cycleUncut = true;
     // 64 bits, so that a last cycle of 2147483647 still ends the loop.
     for (std::int64_t cycle = 1; cycle <= lastCycle; ++cycle) {
+        const std::uint64_t cancelsBefore = cancels_;
+        std::optional<std::int64_t> sum;
         if (cancel == 0)
-            result = Fibonacci(index);
+            sum = Fibonacci(index);
         platform::dispatchEvents();
-        if (cancel == 0) {
+        cycleUncut = cancels_ == cancelsBefore;
+        // A partial sum never becomes the result.
+        if (sum && cycleUncut)
+            result = sum;
+        if (cancel == 0 && cycleUncut) {
             const platform::Clock::Duration now = platform::activeClock().monotonic();
             ResultText(0).setText(resultText(result));
             ResultText(1).setText(averageText(secondsBetween(start, now), cycle));
@@ -144,7 +151,7 @@ void Form1::StartSyncCommand_Click() {
     }
 
     const platform::Clock::Duration now = platform::activeClock().monotonic();
-    if (cancel == 0) {
+    if (cancel == 0 && cycleUncut) {
         ResultText(0).setText(resultText(result));
         // Divided by the cycles that ran, not by the count as typed.
         ResultText(1).setText(averageText(secondsBetween(start, now), lastCycle));
@@ -176,6 +183,7 @@ void Form1::settleCancel() {
 void Form1::EndSyncCommand_Click() {
     if (platform::compareText(EndSyncCommand->text(), u"Cancel")) {
         cancelledAt_ = platform::activeClock().monotonic();
+        ++cancels_;
         setCaption(EndSyncCommand, QStringLiteral("Canceled"));
         StartSyncCommand->setVisible(false);
         cancel = 1;

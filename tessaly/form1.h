@@ -97,6 +97,9 @@ class Form1 : public platform::Form {
     void settleCancel();
     // When the latest cancel was pressed, on the program's clock.
     platform::Clock::Duration cancelledAt_{};
+    // Cancels pressed since the window opened. A cycle during which one came, in a run nested in
+    // it too, holds a partial sum even when a Start there has set cancel back to 0.
+    std::uint64_t cancels_ = 0;
     // The runs under way, nested ones included: the pointer is busy while there is one.
     int runsUnderWay_ = 0;
     class BusyPointer;

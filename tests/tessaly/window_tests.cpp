@@ -117,6 +117,17 @@ TEST_F(Window, ClicksDuringARun) {
          "End",
          false},
         {"close during a run", "25", "2", {{4, Click::Close}}, "0", "0", "0", "Cancel", true},
+        // The inner run takes dispatches 3 to 7, a third run 9 to 23: what shows is the third
+        // run's, never the sum that the outer run had when the cancel cut it short.
+        {"a start after a cancelled inner run",
+         "25",
+         "1",
+         {{2, Click::Start}, {4, Click::End}, {8, Click::Start}},
+         "75025",
+         " 15",
+         "1",
+         "End",
+         false},
     };
     for (const Script& script : scripts) {
         SCOPED_TRACE(script.name);
