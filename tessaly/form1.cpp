@@ -3,7 +3,6 @@
 #include "clock.h"
 #include "numeric.h"
 #include "runtime.h"
-#include "stack.h"
 #include "text.h"
 
 #include <QGuiApplication>
@@ -11,17 +10,9 @@
 #include <QStyleHints>
 
 #include <chrono>
-#include <cmath>
 
 namespace tessaly {
 namespace {
-
-// F(92) is the largest Fibonacci number that 64 bits hold.
-constexpr double largestExactIndex = 92;
-
-template <class Index> std::int64_t baseValue(Index n) {
-    return n == 0 ? 0 : 1;
-}
 
 QString resultText(const std::optional<std::int64_t>& result) {
     // A run whose every cycle was skipped by a cancel has no result, and shows none.
@@ -30,10 +21,6 @@ QString resultText(const std::optional<std::int64_t>& result) {
 
 double secondsBetween(platform::Clock::Duration from, platform::Clock::Duration to) {
     return std::chrono::duration<double>(to - from).count();
-}
-
-[[noreturn, gnu::cold, gnu::noinline]] void raiseResultOverflow() {
-    platform::raiseOverflow(QStringLiteral("The Fibonacci number is too large for 64 bits."));
 }
 
 } // namespace
@@ -196,54 +183,7 @@ void Form1::EndSyncCommand_Click() {
 }
 
 std::int64_t Form1::Fibonacci(const double& n) {
-    if (n <= 1)
-        return baseValue(n);
-    const bool whole = n == std::floor(n) && n < 0x1p53;
-    // A whole index gives its own Fibonacci number, a fractional k + f that of k + 2, and F(92) is
-    // the largest that 64 bits hold. Beyond, the sum would overflow only after centuries of
-    // calls: the error comes at once instead.
-    if (!(whole ? n <= largestExactIndex : n < largestExactIndex - 1))
-        raiseResultOverflow();
-    // No sum below that bound passes 64 bits, and such an index nests at most 91 levels, which
-    // the room kept below the stack limit holds: one check here stands for all of its levels.
-    platform::checkStack();
-    const std::int64_t untilDispatch = cntx.untilDispatch();
-    const Partial partial = whole
-                                ? counted<std::int64_t>(static_cast<std::int64_t>(n), untilDispatch)
-                                : counted<double>(n, untilDispatch);
-    cntx.setUntilDispatch(partial.untilDispatch);
-    return partial.sum;
-}
-
-// The hot path of the recursion. The base cases are resolved here rather than by a call of
-// their own, the second call of a level, Fibonacci(n - 2), is taken as the next turn of a loop in
-// the same frame, and the count lives in a register between dispatches, so that a call writes no
-// memory of the window. None of this changes what is counted, dispatched or tested, nor in which
-// order.
-template <class Index> Form1::Partial Form1::counted(Index n, std::int64_t untilDispatch) {
-    std::int64_t sum = 0;
-    for (;;) {
-        if (cancel == 1)
-            return {sum, untilDispatch};
-        if (--untilDispatch == 0) [[unlikely]] {
-            cntx.reachPace();
-            platform::dispatchEvents();
-            // A Start handled in the dispatch has counted on from where it reset the count.
-            untilDispatch = cntx.untilDispatch();
-        }
-        const Index first = n - 1;
-        if (first <= 1) {
-            sum += baseValue(first);
-        } else {
-            const Partial part = counted<Index>(first, untilDispatch);
-            untilDispatch = part.untilDispatch;
-            sum += part.sum;
-        }
-        // Made even when a cancel came during the first half; it then returns at once.
-        n = n - 2;
-        if (n <= 1)
-            return {sum + baseValue(n), untilDispatch};
-    }
+    return countedFibonacci(n, cancel, cntx, platform::dispatchEvents);
 }
 
 } // namespace tessaly

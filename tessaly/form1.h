@@ -1,6 +1,7 @@
 #pragma once
 
 #include "clock.h"
+#include "fibonacci.h"
 #include "form.h"
 
 #include <QLabel>
@@ -12,47 +13,6 @@
 #include <optional>
 
 namespace tessaly {
-
-// How many counted calls a run has made. It is kept as the calls still to go until the next
-// event dispatch, so that counting a call costs one decrement and the dispatch test comes with
-// it. Being 64 bits wide it does not overflow: at a billion calls a second that would take
-// centuries.
-class CallCount {
-  public:
-    // One event dispatch per this many counted calls.
-    static constexpr std::int64_t pace = 10000;
-
-    CallCount& operator=(std::int64_t calls) {
-        const std::int64_t past = ((calls % pace) + pace) % pace;
-        paced_ = calls - past;
-        untilDispatch_ = pace - past;
-        return *this;
-    }
-    operator std::int64_t() const { return paced_ + (pace - untilDispatch_); }
-
-    // The recursion keeps the countdown in a register and hands it back only where the count
-    // can be read: at a dispatch and when a computation returns.
-    std::int64_t untilDispatch() const { return untilDispatch_; }
-    void setUntilDispatch(std::int64_t calls) { untilDispatch_ = calls; }
-    // The countdown has run out: the count stands on a multiple of the pace.
-    void reachPace() {
-        paced_ += pace;
-        untilDispatch_ = pace;
-    }
-
-    // Counts one call; true when the count has reached a multiple of the pace.
-    bool countOne() {
-        if (--untilDispatch_ != 0) [[likely]]
-            return false;
-        paced_ += pace;
-        untilDispatch_ = pace;
-        return true;
-    }
-
-  private:
-    std::int64_t paced_ = 0;
-    std::int64_t untilDispatch_ = pace;
-};
 
 // The calculator window: computes the Fibonacci number of an index by plain double recursion,
 // as many times as asked, and shows the result and the average time it took.
@@ -104,14 +64,6 @@ class Form1 : public platform::Form {
     int runsUnderWay_ = 0;
     class BusyPointer;
 
-    // A partial sum and the calls still to go until the next dispatch, both in registers.
-    struct Partial {
-        std::int64_t sum;
-        std::int64_t untilDispatch;
-    };
-    // Fibonacci for an index above 1, where the calls are counted. A whole index runs on
-    // integers, which subtract and compare exactly as the doubles would below 2^53.
-    template <class Index> Partial counted(Index n, std::int64_t untilDispatch);
     static void setCaption(QPushButton* button, const QString& caption);
 };
 

@@ -164,6 +164,40 @@ TEST_F(Fibonacci, OnlyIndicesBeyond64BitsOverflow) {
     }
 }
 
+// The recursion on its own, with no window: a yield of the caller's choosing, which may cancel.
+std::int16_t bareCancel = 0;
+int bareYields = 0;
+int bareCancelAt = 0;
+
+TEST(BareFibonacci, YieldsAndCancelsWithoutAWindow) {
+    struct Row {
+        double n;
+        int cancelAt; // the yield that cancels; 0: none
+        std::int64_t result, count;
+        int yields;
+    };
+    const Row rows[] = {{25, 0, 75025, 121392, 12},
+                        {25.5, 0, 196418, 196417, 19},
+                        {25, 3, -1, 30000, 3},
+                        {1, 0, 1, 0, 0}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.n);
+        bareCancel = 0;
+        bareYields = 0;
+        bareCancelAt = row.cancelAt;
+        CallCount count;
+        const std::int64_t result = countedFibonacci(row.n, bareCancel, count, [] {
+            if (++bareYields == bareCancelAt)
+                bareCancel = 1;
+        });
+        if (row.result >= 0) {
+            EXPECT_EQ(result, row.result);
+        }
+        EXPECT_EQ(count, row.count);
+        EXPECT_EQ(bareYields, row.yields);
+    }
+}
+
 TEST(Stack, BoundsAreTheThreadsRealStack) {
     const platform::StackBounds bounds = platform::stackBounds();
     int here = 0;
