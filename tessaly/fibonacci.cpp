@@ -17,10 +17,6 @@ template <class Index> std::int64_t baseValue(Index n) {
     return n == 0 ? 0 : 1;
 }
 
-[[noreturn, gnu::cold, gnu::noinline]] void raiseResultOverflow() {
-    platform::raiseOverflow(QStringLiteral("The Fibonacci number is too large for 64 bits."));
-}
-
 // A partial sum and the calls still to go until the next dispatch, both in registers.
 struct Partial {
     std::int64_t sum;
@@ -81,6 +77,10 @@ template <class Index> Partial Recursion::counted(Index n, std::int64_t untilDis
 }
 
 } // namespace
+
+void raiseResultOverflow() {
+    platform::raiseOverflow(QStringLiteral("The Fibonacci number is too large for 64 bits."));
+}
 
 std::int64_t countedFibonacci(double n, const std::int16_t& cancel, CallCount& count, Yield yield) {
     if (n <= 1)

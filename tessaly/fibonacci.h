@@ -45,6 +45,9 @@ class CallCount {
     std::int64_t untilDispatch_ = pace;
 };
 
+// The overflow error of a Fibonacci number beyond 64 bits.
+[[noreturn, gnu::cold, gnu::noinline]] void raiseResultOverflow();
+
 // The event dispatch that the recursion yields to once every CallCount::pace counted calls.
 using Yield = void (*)();
 
