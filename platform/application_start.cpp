@@ -1,9 +1,20 @@
 #include "application_start.h"
 
-#include <QByteArray>
+#include "command_line.h"
+#include "window_system.h"
 
+#include <QByteArray>
+#include <QFileInfo>
+#include <QScreen>
+#include <QWindow>
+
+#include <condition_variable>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
+#include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace platform {
@@ -15,30 +26,136 @@ struct HeldMessage {
     QString text;
 };
 
-// A message handler is a plain function: what it needs lives here while the application starts.
+// A message or signal handler is a plain function: what it needs lives here while the
+// application starts.
 struct Start {
-    QByteArray failureLine;
+    QByteArray unreachable;
     std::vector<HeldMessage> held;
 };
 Start* current = nullptr;
 
+[[noreturn]] void failWith(const QByteArray& line) {
+    const QByteArray text = line + '\n';
+    [[maybe_unused]] const auto written = ::write(STDERR_FILENO, text.constData(), text.size());
+    // Half-made Qt objects must not be destroyed, nor the abort that follows reached.
+    std::_Exit(1);
+}
+
 void holdMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
-    if (type == QtFatalMsg) {
-        std::fprintf(stderr, "%s\n", current->failureLine.constData());
-        std::fflush(stderr);
-        // Half-made Qt objects must not be destroyed, nor the abort that follows reached.
-        std::_Exit(1);
-    }
+    if (type == QtFatalMsg)
+        failWith(current->unreachable);
     current->held.push_back({type, QByteArray(context.category), text});
+}
+
+// Qt reads the server's answers while it sets up without checking each for a lost connection: a
+// server that dies midway leaves it reading nothing, and it crashes or writes into a closed
+// socket. Until the application stands, that is the window system failing, not the program.
+const char* unreachableText = nullptr;
+qsizetype unreachableSize = 0;
+
+void lostServer(int) {
+    [[maybe_unused]] const auto written = ::write(STDERR_FILENO, unreachableText, unreachableSize);
+    ::_exit(1);
+}
+
+class LostServerGuard {
+  public:
+    explicit LostServerGuard(const QByteArray& line) : text_(line + '\n') {
+        unreachableText = text_.constData();
+        unreachableSize = text_.size();
+        struct sigaction action = {};
+        action.sa_handler = lostServer;
+        sigemptyset(&action.sa_mask);
+        for (std::size_t i = 0; i < std::size(signals_); ++i)
+            sigaction(signals_[i], &action, &previous_[i]);
+    }
+    ~LostServerGuard() {
+        for (std::size_t i = 0; i < std::size(signals_); ++i)
+            sigaction(signals_[i], &previous_[i], nullptr);
+    }
+    LostServerGuard(const LostServerGuard&) = delete;
+    LostServerGuard& operator=(const LostServerGuard&) = delete;
+
+  private:
+    static constexpr int signals_[] = {SIGSEGV, SIGBUS, SIGPIPE};
+    QByteArray text_;
+    struct sigaction previous_[std::size(signals_)] = {};
+};
+
+// A server that takes the connection and never answers would hold the start for ever.
+class AnswerWatch {
+  public:
+    AnswerWatch(std::chrono::seconds limit, QByteArray line)
+        : thread_([this, limit, line = std::move(line)] {
+              std::unique_lock lock(mutex_);
+              if (!answered_.wait_for(lock, limit, [this] { return done_; }))
+                  failWith(line);
+          }) {}
+    ~AnswerWatch() {
+        {
+            std::lock_guard lock(mutex_);
+            done_ = true;
+        }
+        answered_.notify_one();
+        thread_.join();
+    }
+    AnswerWatch(const AnswerWatch&) = delete;
+    AnswerWatch& operator=(const AnswerWatch&) = delete;
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable answered_;
+    bool done_ = false;
+    std::thread thread_; // last: it starts once the rest stands
+};
+
+// Some window systems run without showing anything but their own kind of surface: a window of
+// the program would leave it running with nothing on the screen. One of Qt's plug-ins makes the
+// window all the same and only warns, so it is known by its name.
+bool showsWindows() {
+    if (QGuiApplication::platformName() == QLatin1String("vkkhrdisplay"))
+        return false;
+    QWindow probe;
+    probe.setSurfaceType(QSurface::RasterSurface);
+    probe.create();
+    return probe.handle() != nullptr;
+}
+
+// Without a session bus, the accessibility layer would have one launched for it: a daemon that
+// outlives the program and leaves its files in the home folder. Such a session runs without one;
+// the bus a user session provides in its runtime folder is found without the variable.
+void keepSessionBusUnlaunched() {
+    if (qEnvironmentVariableIsSet("DBUS_SESSION_BUS_ADDRESS"))
+        return;
+    const QString runtimeFolder = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtimeFolder.isEmpty() && QFileInfo(runtimeFolder + QStringLiteral("/bus")).exists())
+        return;
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
+}
+
+QByteArray lineOf(const StartFailure& failure, const QString& reason) {
+    return (failure.program + QStringLiteral(": ") + printable(reason)).toLocal8Bit();
 }
 
 } // namespace
 
-std::unique_ptr<QApplication> startApplication(int& argc, char** argv, const QString& failureLine) {
-    Start start{failureLine.toLocal8Bit(), {}};
+std::unique_ptr<QApplication> startApplication(int& argc, char** argv, const StartFailure& failure,
+                                               std::chrono::seconds answerLimit) {
+    keepSessionBusUnlaunched();
+    Start start{lineOf(failure, failure.unreachable), {}};
     current = &start;
     const QtMessageHandler previous = qInstallMessageHandler(holdMessage);
-    auto application = std::make_unique<QApplication>(argc, argv);
+    std::unique_ptr<QApplication> application;
+    {
+        const LostServerGuard guard(start.unreachable);
+        const AnswerWatch watch(answerLimit, lineOf(failure, failure.silent));
+        application = std::make_unique<QApplication>(argc, argv);
+        // A plug-in that finds no screen fails at the first window, with Qt's abort.
+        if (!QGuiApplication::primaryScreen())
+            failWith(start.unreachable);
+        if (!showsWindows())
+            failWith(lineOf(failure, windowlessDisplay(QGuiApplication::platformName())));
+    }
     qInstallMessageHandler(previous);
     current = nullptr;
     for (const HeldMessage& message : start.held) {

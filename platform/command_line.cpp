@@ -13,6 +13,8 @@ struct QtOption {
     const char* name;
     const char* valueName; // nullptr: a switch without a value
     const char* description;
+    // Qt reads most values only as the next argument; these also as -option=value.
+    bool readsJoinedValue = false;
 };
 
 constexpr QtOption qtOptions[] = {
@@ -26,9 +28,16 @@ constexpr QtOption qtOptions[] = {
     {"qwindowicon", "icon", "Default window icon."},
     {"qwindowtitle", "title", "Title of the first window."},
     {"session", "session", "Session to restore."},
-    {"style", "style", "Widget style."},
-    {"stylesheet", "file", "Style sheet to apply."},
+    {"style", "style", "Widget style.", true},
+    {"stylesheet", "file", "Style sheet to apply.", true},
     {"qmljsdebugger", "port", "QML debugger settings."},
+    {"name", "name", "Resource name and class of the windows (X11)."},
+    {"title", "title", "Title of the first window (X11)."},
+    {"icon", "icon", "Default window icon (X11)."},
+    {"visual", "id", "X visual to use, e.g. 0x21 (X11)."},
+    {"nograb", nullptr, "Never grab the mouse or the keyboard (X11)."},
+    {"dograb", nullptr, "Grab the mouse and the keyboard even under a debugger (X11)."},
+    {"testability", nullptr, "Load the testability plug-in."},
     {"reverse", nullptr, "Lay the windows out right to left."},
     {"widgetcount", nullptr, "Report the widgets left at the end."},
 };
@@ -50,6 +59,23 @@ void declareOptions(QCommandLineParser& parser, const QString& description, bool
     }
 }
 
+// The first argument that gives a Qt option its value after an equals sign, where Qt would not
+// read it: the option would silently do nothing.
+QString joinedQtValue(const QStringList& arguments) {
+    for (const QString& argument : arguments.mid(1)) {
+        if (argument == QLatin1String("--"))
+            break;
+        if (!argument.startsWith(QLatin1Char('-')) || !argument.contains(QLatin1Char('=')))
+            continue;
+        const QString name = argument.section(QLatin1Char('='), 0, 0)
+                                 .remove(0, argument.startsWith(QLatin1String("--")) ? 2 : 1);
+        for (const QtOption& qt : qtOptions)
+            if (qt.valueName && !qt.readsJoinedValue && name == QLatin1String(qt.name))
+                return argument;
+    }
+    return {};
+}
+
 QString helpText(const QCommandLineParser& parser, const QString& program) {
     // The parser's usage line names the program only once an application object exists, and
     // then by its full path: the line is written here instead.
@@ -59,18 +85,66 @@ QString helpText(const QCommandLineParser& parser, const QString& program) {
 
 } // namespace
 
+QString printable(const QString& text) {
+    QString result;
+    for (const char32_t c : text.toUcs4()) {
+        switch (c) {
+        case 0x07:
+            result += QStringLiteral("\\a");
+            break;
+        case 0x08:
+            result += QStringLiteral("\\b");
+            break;
+        case 0x09:
+            result += QStringLiteral("\\t");
+            break;
+        case 0x0a:
+            result += QStringLiteral("\\n");
+            break;
+        case 0x0d:
+            result += QStringLiteral("\\r");
+            break;
+        case 0x1b:
+            result += QStringLiteral("\\e");
+            break;
+        default:
+            if (QChar::isPrint(c))
+                result += QString::fromUcs4(&c, 1);
+            else if (c < 0x100)
+                result += QStringLiteral("\\x%1").arg(uint(c), 2, 16, QLatin1Char('0'));
+            else
+                result += QStringLiteral("\\u{%1}").arg(uint(c), 4, 16, QLatin1Char('0'));
+        }
+    }
+    return result;
+}
+
+QString programName(const QStringList& arguments, const QString& fallback) {
+    const QString name = QFileInfo(arguments.value(0)).fileName();
+    return name.isEmpty() ? fallback : printable(name);
+}
+
 CommandLine readCommandLine(const QStringList& arguments, const QString& description) {
-    const QString program = arguments.isEmpty() ? QCoreApplication::applicationName()
-                                                : QFileInfo(arguments.constFirst()).fileName();
+    const QString program = programName(arguments, QCoreApplication::applicationName().toLower());
     QCommandLineParser parser;
     declareOptions(parser, description, false);
 
     CommandLine result;
     const bool parsed = parser.parse(arguments);
-    if (!parsed || !parser.positionalArguments().isEmpty()) {
-        const QString error = parsed ? QStringLiteral("Unexpected argument '%1'.")
-                                           .arg(parser.positionalArguments().constFirst())
-                                     : parser.errorText();
+    const QString joined = parsed ? joinedQtValue(arguments) : QString();
+    if (!parsed || !parser.positionalArguments().isEmpty() || !joined.isEmpty()) {
+        QString error;
+        if (!parsed)
+            error = parser.errorText();
+        else if (!joined.isEmpty())
+            error = QStringLiteral("Option '%1': give the value as the next argument, as in "
+                                   "'%2 %3'.")
+                        .arg(joined, joined.section(QLatin1Char('='), 0, 0),
+                             joined.section(QLatin1Char('='), 1));
+        else
+            error = QStringLiteral("Unexpected argument '%1'.")
+                        .arg(parser.positionalArguments().constFirst());
+        error = printable(error);
         result.action = CommandLine::Action::UsageError;
         result.text = program + QStringLiteral(": ") + error + QStringLiteral("\n\n") +
                       helpText(parser, program);

@@ -113,7 +113,7 @@ int runProgram(int& argc, char** argv, const Project& project) {
         return commandLine.exitStatus;
     }
 
-    const QString program = QFileInfo(arguments.value(0, project.name)).fileName();
+    const QString program = programName(arguments, project.name.toLower());
     WindowSystemEnvironment environment = WindowSystemEnvironment::current(commandLine);
     const QString platform = preferredPlatform(environment);
     if (!platform.isEmpty()) {
@@ -121,12 +121,15 @@ int runProgram(int& argc, char** argv, const Project& project) {
         environment.platformVariable = platform;
     }
     if (const QString missing = missingDisplay(environment); !missing.isEmpty()) {
-        print(stderr, program + QStringLiteral(": ") + missing + QLatin1Char('\n'));
+        print(stderr, program + QStringLiteral(": ") + printable(missing) + QLatin1Char('\n'));
         return 1;
     }
 
-    const auto app = startApplication(
-        argc, argv, program + QStringLiteral(": ") + unreachableDisplay(environment));
+    const std::chrono::seconds answerLimit(10);
+    const auto app = startApplication(argc, argv,
+                                      {program, unreachableDisplay(environment),
+                                       silentDisplay(environment, int(answerLimit.count()))},
+                                      answerLimit);
     QGuiApplication::setDesktopFileName(project.desktopFile);
     // Every window takes the application's icon unless it has one of its own.
     QApplication::setWindowIcon(

@@ -59,4 +59,19 @@ QString unreachableDisplay(const WindowSystemEnvironment& environment) {
         .arg(platform);
 }
 
+QString silentDisplay(const WindowSystemEnvironment& environment, int seconds) {
+    const QString platform = chosenPlatform(environment);
+    const QString silence =
+        QStringLiteral("took the connection but gave no answer within %1 s").arg(seconds);
+    if (platform == QLatin1String("xcb"))
+        return QStringLiteral("the X display \"%1\" ").arg(xDisplay(environment)) + silence;
+    return QStringLiteral("the window system ") + silence;
+}
+
+QString windowlessDisplay(const QString& platform) {
+    return QStringLiteral("the window system \"%1\" cannot show this program's windows (choose "
+                          "another with QT_QPA_PLATFORM or -platform)")
+        .arg(platform);
+}
+
 } // namespace platform

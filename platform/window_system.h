@@ -28,4 +28,10 @@ QString missingDisplay(const WindowSystemEnvironment& environment);
 // The line for the user when Qt could not reach the window system after all.
 QString unreachableDisplay(const WindowSystemEnvironment& environment);
 
+// The line when the window system took the connection but did not answer within the seconds.
+QString silentDisplay(const WindowSystemEnvironment& environment, int seconds);
+
+// The line when the window system plug-in of that name runs but can show no window.
+QString windowlessDisplay(const QString& platform);
+
 } // namespace platform

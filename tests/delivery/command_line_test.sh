@@ -59,6 +59,13 @@ run 0 -- --help-all && expect "$out" "-platform"
 # Usage errors: the reason and the usage on stderr, status 2.
 run 2 -- --bogus && { expect "$err" "^$base: Unknown option 'bogus'"; expect "$err" "^Usage:"; }
 run 2 -- stray && expect "$err" "Unexpected argument 'stray'"
+# An argument cannot act on the terminal: its control characters are written out.
+run 2 -- $'\e]0;pwned\a' && expect "$err" "^$base: Unexpected argument '\\\\e\\]0;pwned\\\\a'"
+grep -q $'[\e\a]' "$err" && { echo "FAIL: control characters reached stderr" >&2; failures=$((failures + 1)); }
+# Started with an empty name, the program goes by its own.
+(exec -a '' "$program" --bogus) 2>"$err" >/dev/null
+expect "$err" "^${name,,}: Unknown option 'bogus'"
+expect "$err" "^Usage: ${name,,} \\[options\\]"
 
 # No display: one clear line and status 1, not Qt's abort.
 run 1 -- && { expect_one_line "$err"; expect "$err" "^$base: no display: .*DISPLAY"; }
@@ -69,9 +76,19 @@ for n in $(seq 990 999); do
 done
 run 1 DISPLAY=":$unused" -- && { expect_one_line "$err"; expect "$err" "cannot open the X display \":$unused\""; }
 
+# Window systems that start but show nothing of the program: one line and status 1, not Qt's
+# abort nor a program running without a window.
+if [ ! -e /dev/fb0 ]; then
+    run 1 -- -platform linuxfb && { expect_one_line "$err"; expect "$err" "^$base: cannot start the window system \"linuxfb\""; }
+fi
+run 1 -- -platform vkkhrdisplay && { expect_one_line "$err"; expect "$err" "^$base: .*\"vkkhrdisplay\" cannot show"; }
+
 # Qt's own options still work: offscreen needs no display, and the program keeps running.
 limit=3 run 124 -- -platform offscreen -style Fusion -reverse
 limit=3 run 124 QT_QPA_PLATFORM=offscreen --
+limit=3 run 124 -- -platform offscreen -nograb -dograb -name x -title x -icon x -visual 0x21 -testability
+# A value Qt would ignore is refused, not dropped.
+run 2 -- -platform=offscreen && expect "$err" "^$base: Option '-platform=offscreen': .* '-platform offscreen'"
 
 echo "$base command line: $failures failure(s)"
 [ "$failures" -eq 0 ]

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Started on an X display without a session bus (a remote shell, a bare X server), the built
+# program shows its window and starts no bus daemon: nothing remains running after it, and its
+# home folder stays as it was.
+#
+# usage: session_bus_test.sh PROGRAM "WINDOW TITLE"
+set -euo pipefail
+
+program=$1 title=$2
+source "$(dirname "$0")/../../tools/own_x_server.sh"
+start_own_x_server
+home=$(mktemp -d)
+trap 'stop_own_x_server; rm -rf "$home"' EXIT
+command -v dbus-launch >/dev/null ||
+    echo "note: dbus-launch is not installed, so no bus could be launched here either"
+
+env -u DBUS_SESSION_BUS_ADDRESS -u XDG_RUNTIME_DIR HOME="$home" "$program" &
+program_pid=$!
+wait_for_window "$title" >/dev/null || { echo "window \"$title\" did not appear" >&2; exit 1; }
+kill "$program_pid"
+wait "$program_pid" || true
+program_pid=
+
+failures=0
+# A launched bus carries the program's environment, this home folder among it.
+for pid in $(pgrep -x dbus-launch; pgrep -x dbus-daemon); do
+    if grep -qzx "HOME=$home" "/proc/$pid/environ" 2>/dev/null; then
+        echo "FAIL: $(cat "/proc/$pid/comm") (process $pid) outlived the program" >&2
+        kill "$pid" 2>/dev/null || true
+        failures=$((failures + 1))
+    fi
+done
+if [ -n "$(ls -A "$home")" ]; then
+    echo "FAIL: the program left files in its home folder:" >&2
+    find "$home" -mindepth 1 | sed 's/^/  /' >&2
+    failures=$((failures + 1))
+fi
+echo "$(basename "$program") without a session bus: $failures failure(s)"
+[ "$failures" -eq 0 ]
