@@ -17,10 +17,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-
 #include <memory>
 #include <set>
 #include <stdexcept>
+
 #include <unistd.h>
 
 namespace kelvane::render {
@@ -50,7 +50,7 @@ class QuietQt {
 
   private:
     static void pass(QtMsgType type, const QMessageLogContext& context, const QString& text) {
-        if (type == QtCriticalMsg || type == QtFatalMsg)
+        if ((type == QtCriticalMsg || type == QtFatalMsg) && previous_)
             previous_(type, context, text);
     }
     static inline QtMessageHandler previous_ = nullptr;
