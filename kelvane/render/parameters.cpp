@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <cmath>
+#include <limits>
 
 namespace kelvane::render {
 namespace {
@@ -56,7 +57,7 @@ std::optional<bool> readYesNo(const QString& name, const QString& text, QString&
 }
 
 std::optional<QSize> readSize(const QString& text, QString& problem) {
-    static const QRegularExpression pattern(QStringLiteral(R"(^(\d{1,9})[xX](\d{1,9})$)"));
+    static const QRegularExpression pattern(QStringLiteral(R"(^(\d+)[xX](\d+)$)"));
     const QRegularExpressionMatch match = pattern.match(text);
     if (!match.hasMatch()) {
         problem = QStringLiteral("--size: give the width and height in pixels as WIDTHxHEIGHT, as "
@@ -64,8 +65,14 @@ std::optional<QSize> readSize(const QString& text, QString& problem) {
                       .arg(quoted(text));
         return std::nullopt;
     }
-    const int width = match.captured(1).toInt();
-    const int height = match.captured(2).toInt();
+    // Digits beyond what a number holds are a side far too large, not a malformed size.
+    const auto side = [&](int group) {
+        bool read = false;
+        const qlonglong value = match.captured(group).toLongLong(&read);
+        return read ? value : std::numeric_limits<qlonglong>::max();
+    };
+    const qlonglong width = side(1);
+    const qlonglong height = side(2);
     if (width < 1 || height < 1) {
         problem = QStringLiteral("--size: the width and the height must be at least 1 pixel, not "
                                  "%1.")
@@ -78,7 +85,7 @@ std::optional<QSize> readSize(const QString& text, QString& problem) {
                       .arg(quoted(text));
         return std::nullopt;
     }
-    return QSize(width, height);
+    return QSize(static_cast<int>(width), static_cast<int>(height));
 }
 
 bool readPath(const platform::ProgramArguments& arguments, const QString& name, QString& path,

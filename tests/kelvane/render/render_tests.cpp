@@ -130,10 +130,9 @@ TEST_F(Render, BadParametersGiveOneLineAndLeaveNoFile) {
         {{"size", "410"},
          2,
          "--size: give the width and height in pixels as WIDTHxHEIGHT, as in 410x364, not '410'."},
-        {{"size", "99999999999x2"},
+        {{"size", "2x99999999999999999999"},
          2,
-         "--size: give the width and height in pixels as WIDTHxHEIGHT, as in 410x364, not "
-         "'99999999999x2'."},
+         "--size: a window's side can be at most 16777215 pixels, not '2x99999999999999999999'."},
         {{"size", "16777216x2"},
          2,
          "--size: a window's side can be at most 16777215 pixels, not '16777216x2'."},
