@@ -27,7 +27,7 @@ QString quoted(const QString& value) {
 // is lenient with what follows a number, a command line is not.
 bool readFactor(const QString& text, QString& problem) {
     static const QRegularExpression number(
-        QStringLiteral(R"(^[+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?$)"));
+        QStringLiteral(R"(^[+-]?([0-9]+\.?[0-9]*|\.[0-9]+)([eE][+-]?[0-9]+)?$)"));
     if (!number.match(text).hasMatch()) {
         problem = QStringLiteral("--factor: %1 is not a number.").arg(quoted(text));
         return false;
@@ -57,7 +57,7 @@ std::optional<bool> readYesNo(const QString& name, const QString& text, QString&
 }
 
 std::optional<QSize> readSize(const QString& text, QString& problem) {
-    static const QRegularExpression pattern(QStringLiteral(R"(^(\d+)[xX](\d+)$)"));
+    static const QRegularExpression pattern(QStringLiteral(R"(^([0-9]+)[xX]([0-9]+)$)"));
     const QRegularExpressionMatch match = pattern.match(text);
     if (!match.hasMatch()) {
         problem = QStringLiteral("--size: give the width and height in pixels as WIDTHxHEIGHT, as "

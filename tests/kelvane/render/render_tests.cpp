@@ -113,6 +113,7 @@ TEST_F(Render, BadParametersGiveOneLineAndLeaveNoFile) {
          2,
          "--factor: the expansion factor must be a number greater than 0, not '-2'."},
         {{"factor", "abc"}, 2, "--factor: 'abc' is not a number."},
+        {{"factor", "\u0663"}, 2, "--factor: '\u0663' is not a number."}, // an Arabic-Indic 3
         {{"factor", "2x"}, 2, "--factor: '2x' is not a number."},
         {{"factor", ""}, 2, "--factor: '' is not a number."},
         {{"factor", "1e999"}, 2, "--factor: '1e999' is too large to read as a number."},
@@ -127,6 +128,10 @@ TEST_F(Render, BadParametersGiveOneLineAndLeaveNoFile) {
         {{"size", "-1x5"},
          2,
          "--size: give the width and height in pixels as WIDTHxHEIGHT, as in 410x364, not '-1x5'."},
+        {{"size", "\u0663x3"},
+         2,
+         "--size: give the width and height in pixels as WIDTHxHEIGHT, as in 410x364, not "
+         "'\u0663x3'."},
         {{"size", "410"},
          2,
          "--size: give the width and height in pixels as WIDTHxHEIGHT, as in 410x364, not '410'."},
