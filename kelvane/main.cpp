@@ -6,8 +6,11 @@
 int main(int argc, char** argv) {
     return platform::runProgram(
         argc, argv,
-        {QStringLiteral("Kelvane"), QStringLiteral("org.kelvanetessaly.Kelvane"),
-         [] { platform::ensureInstance<kelvane::Form1>().show(); },
-         QStringLiteral("Watch particles spread out from a centre."), kelvane::errorWords,
-         kelvane::render::options(), kelvane::render::commandLineMode});
+        {.name = QStringLiteral("Kelvane"),
+         .desktopFile = QStringLiteral("org.kelvanetessaly.Kelvane"),
+         .showStartupForm = [] { platform::ensureInstance<kelvane::Form1>().show(); },
+         .summary = QStringLiteral("Watch particles spread out from a centre."),
+         .errorWording = kelvane::errorWords,
+         .options = kelvane::render::options(),
+         .commandLineMode = kelvane::render::commandLineMode});
 }
