@@ -20,6 +20,7 @@ test_packages=(
     libgtest-dev libgmock-dev libbenchmark-dev                # the unit tests and benchmarks
     clang libclang-rt-14-dev llvm-14                          # fuzzers, and their symbolizer
     xvfb xdotool x11-utils imagemagick openbox wmctrl xclip   # real windows on an X server
+    faketime                                                  # a real run, sped up
     weston xwayland                                           # real windows on Wayland
     at-spi2-core python3-pyatspi dbus dbus-x11                # accessibility, session buses
     desktop-file-utils appstream lintian dpkg-dev file fakeroot   # the package
