@@ -1,10 +1,10 @@
 #pragma once
 
-#include "clock.h"
-#include "form1.h"
-#include "form2.h"
-#include "module1.h"
-#include "runtime.h"
+#include "kelvane/engine/module1.h"
+#include "kelvane/forms/form1.h"
+#include "kelvane/forms/form2.h"
+#include "platform/core/clock.h"
+#include "platform/forms/runtime.h"
 
 #include <QTest>
 

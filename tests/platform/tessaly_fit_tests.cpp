@@ -1,7 +1,7 @@
-#include "fit.h"
-#include "form1.h"
-#include "runtime.h"
-#include "text.h"
+#include "platform/core/text.h"
+#include "platform/forms/runtime.h"
+#include "tessaly/form1.h"
+#include "tests/platform/fit.h"
 
 #include <QTest>
 

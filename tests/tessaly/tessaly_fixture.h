@@ -1,8 +1,8 @@
 #pragma once
 
-#include "clock.h"
-#include "form1.h"
-#include "runtime.h"
+#include "platform/core/clock.h"
+#include "platform/forms/runtime.h"
+#include "tessaly/form1.h"
 
 #include <QTest>
 
