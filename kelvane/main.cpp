@@ -1,7 +1,7 @@
-#include "error_words.h"
-#include "form1.h"
-#include "render.h"
-#include "runtime.h"
+#include "kelvane/engine/error_words.h"
+#include "kelvane/forms/form1.h"
+#include "kelvane/render/render.h"
+#include "platform/forms/runtime.h"
 
 int main(int argc, char** argv) {
     return platform::runProgram(

@@ -1,9 +1,9 @@
-#include "error_words.h"
+#include "tessaly/error_words.h"
 
-#include "form1.h"
-#include "numeric.h"
-#include "runtime.h"
-#include "text.h"
+#include "platform/core/numeric.h"
+#include "platform/core/text.h"
+#include "platform/forms/runtime.h"
+#include "tessaly/form1.h"
 
 #include <cmath>
 #include <cstdint>

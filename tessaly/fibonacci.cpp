@@ -1,7 +1,7 @@
-#include "fibonacci.h"
+#include "tessaly/fibonacci.h"
 
-#include "errors.h"
-#include "stack.h"
+#include "platform/core/errors.h"
+#include "platform/core/stack.h"
 
 #include <QString>
 

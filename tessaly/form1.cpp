@@ -1,9 +1,9 @@
-#include "form1.h"
+#include "tessaly/form1.h"
 
-#include "clock.h"
-#include "numeric.h"
-#include "runtime.h"
-#include "text.h"
+#include "platform/core/clock.h"
+#include "platform/core/numeric.h"
+#include "platform/core/text.h"
+#include "platform/forms/runtime.h"
 
 #include <QGuiApplication>
 #include <QPalette>

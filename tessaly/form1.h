@@ -1,8 +1,8 @@
 #pragma once
 
-#include "clock.h"
-#include "fibonacci.h"
-#include "form.h"
+#include "platform/core/clock.h"
+#include "platform/forms/form.h"
+#include "tessaly/fibonacci.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -1,6 +1,6 @@
-#include "error_words.h"
-#include "form1.h"
-#include "runtime.h"
+#include "platform/forms/runtime.h"
+#include "tessaly/error_words.h"
+#include "tessaly/form1.h"
 
 int main(int argc, char** argv) {
     return platform::runProgram(

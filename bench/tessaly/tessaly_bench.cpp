@@ -4,9 +4,9 @@
 //
 // Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise.
 
-#include "fibonacci.h"
-#include "form1.h"
-#include "runtime.h"
+#include "platform/forms/runtime.h"
+#include "tessaly/fibonacci.h"
+#include "tessaly/form1.h"
 
 #include <QApplication>
 #include <QTest>

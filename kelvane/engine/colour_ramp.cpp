@@ -1,4 +1,4 @@
-#include "module1.h"
+#include "kelvane/engine/module1.h"
 
 namespace kelvane::Module1 {
 

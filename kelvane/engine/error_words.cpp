@@ -1,8 +1,8 @@
-#include "error_words.h"
+#include "kelvane/engine/error_words.h"
 
-#include "form1.h"
-#include "form2.h"
-#include "runtime.h"
+#include "kelvane/forms/form1.h"
+#include "kelvane/forms/form2.h"
+#include "platform/forms/runtime.h"
 
 #include <QWidget>
 

@@ -1,7 +1,7 @@
-#include "module1.h"
+#include "kelvane/engine/module1.h"
 
-#include "form2.h"
-#include "runtime.h"
+#include "kelvane/forms/form2.h"
+#include "platform/forms/runtime.h"
 
 namespace kelvane::Module1 {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "colour.h"
-#include "numeric.h"
+#include "platform/core/colour.h"
+#include "platform/core/numeric.h"
 
 #include <QString>
 

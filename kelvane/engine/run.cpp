@@ -1,12 +1,12 @@
-#include "form1.h"
-#include "form2.h"
-#include "module1.h"
-#include "run_step.h"
+#include "kelvane/engine/module1.h"
+#include "kelvane/engine/run_step.h"
+#include "kelvane/forms/form1.h"
+#include "kelvane/forms/form2.h"
 
-#include "clock.h"
-#include "random.h"
-#include "runtime.h"
-#include "text.h"
+#include "platform/core/clock.h"
+#include "platform/core/random.h"
+#include "platform/core/text.h"
+#include "platform/forms/runtime.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "colour.h"
+#include "platform/core/colour.h"
 
 namespace kelvane {
 class Form2;

@@ -1,10 +1,10 @@
-#include "form1.h"
+#include "kelvane/forms/form1.h"
 
-#include "form2.h"
-#include "module1.h"
-#include "numeric.h"
-#include "runtime.h"
-#include "text.h"
+#include "kelvane/engine/module1.h"
+#include "kelvane/forms/form2.h"
+#include "platform/core/numeric.h"
+#include "platform/core/text.h"
+#include "platform/forms/runtime.h"
 
 #include <QEvent>
 

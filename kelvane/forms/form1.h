@@ -1,6 +1,6 @@
 #pragma once
 
-#include "form.h"
+#include "platform/forms/form.h"
 
 #include <QLabel>
 #include <QPushButton>

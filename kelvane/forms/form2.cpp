@@ -1,4 +1,4 @@
-#include "form2.h"
+#include "kelvane/forms/form2.h"
 
 namespace kelvane {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "surface.h"
+#include "platform/forms/surface.h"
 
 namespace kelvane {
 

@@ -1,7 +1,7 @@
-#include "parameters.h"
+#include "kelvane/render/parameters.h"
 
-#include "errors.h"
-#include "text.h"
+#include "platform/core/errors.h"
+#include "platform/core/text.h"
 
 #include <QRegularExpression>
 #include <QWidget>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "command_line.h"
+#include "platform/core/command_line.h"
 
 #include <QSize>
 #include <QString>

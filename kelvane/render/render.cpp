@@ -1,13 +1,13 @@
-#include "render.h"
+#include "kelvane/render/render.h"
 
-#include "error_words.h"
-#include "form1.h"
-#include "form2.h"
-#include "module1.h"
+#include "kelvane/engine/error_words.h"
+#include "kelvane/engine/module1.h"
+#include "kelvane/forms/form1.h"
+#include "kelvane/forms/form2.h"
 
-#include "clock.h"
-#include "errors.h"
-#include "runtime.h"
+#include "platform/core/clock.h"
+#include "platform/core/errors.h"
+#include "platform/forms/runtime.h"
 
 #include <QApplication>
 #include <QDir>

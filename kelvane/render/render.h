@@ -1,7 +1,7 @@
 #pragma once
 
-#include "command_line.h"
-#include "parameters.h"
+#include "kelvane/render/parameters.h"
+#include "platform/core/command_line.h"
 
 #include <QImage>
 

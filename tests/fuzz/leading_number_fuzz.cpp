@@ -1,7 +1,7 @@
 // Arbitrary bytes, read as a typed text, must give a finite number or the overflow error:
 // never a crash, a hang or a read outside the text.
-#include "errors.h"
-#include "text.h"
+#include "platform/core/errors.h"
+#include "platform/core/text.h"
 
 #include <QString>
 

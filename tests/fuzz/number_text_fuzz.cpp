@@ -1,5 +1,5 @@
 // Every finite double written as text must read back to the very same double.
-#include "text.h"
+#include "platform/core/text.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "kelvane_fixture.h"
+#include "tests/kelvane/kelvane_fixture.h"
 
 #include <cmath>
 #include <limits>

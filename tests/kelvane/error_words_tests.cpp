@@ -1,5 +1,5 @@
-#include "error_words.h"
-#include "kelvane_fixture.h"
+#include "kelvane/engine/error_words.h"
+#include "tests/kelvane/kelvane_fixture.h"
 
 namespace kelvane::testing {
 namespace {

@@ -1,6 +1,6 @@
-#include "kelvane_fixture.h"
+#include "tests/kelvane/kelvane_fixture.h"
 
-#include "random.h"
+#include "platform/core/random.h"
 
 #include <optional>
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "form1.h"
-#include "form2.h"
-#include "module1.h"
-#include "runtime.h"
+#include "kelvane/engine/module1.h"
+#include "kelvane/forms/form1.h"
+#include "kelvane/forms/form2.h"
+#include "platform/forms/runtime.h"
 #include "tests/support/program_test.h"
 
 #include <QTest>

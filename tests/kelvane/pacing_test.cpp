@@ -1,6 +1,6 @@
-#include "kelvane_fixture.h"
+#include "tests/kelvane/kelvane_fixture.h"
 
-#include "pause.h"
+#include "platform/forms/pause.h"
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>

@@ -1,5 +1,5 @@
-#include "command_line.h"
-#include "runtime.h"
+#include "platform/core/command_line.h"
+#include "platform/forms/runtime.h"
 
 #include <QCoreApplication>
 
@@ -264,6 +264,7 @@ TEST_F(CommandLineTest, RunProgramHandsTheProgramOptionsToTheModeWithoutWindows)
                                              ? QStringLiteral("Too large.")
                                              : QString();
                               },
+                              false,
                               ownOptions,
                               [&](const ProgramArguments& arguments) {
                                   received = arguments;

@@ -1,5 +1,5 @@
-#include "colour.h"
-#include "numeric.h"
+#include "platform/core/colour.h"
+#include "platform/core/numeric.h"
 
 #include <gtest/gtest.h>
 

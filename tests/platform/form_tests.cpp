@@ -1,4 +1,4 @@
-#include "form.h"
+#include "platform/forms/form.h"
 
 #include <QAccessible>
 #include <QApplication>

@@ -1,8 +1,8 @@
 // Run on an X server without a window manager (frame_extents_test.sh): each case plays the part
 // of a manager by setting the properties one would set.
-#include "clock.h"
-#include "form.h"
-#include "frame_extents.h"
+#include "platform/core/clock.h"
+#include "platform/forms/form.h"
+#include "platform/forms/frame_extents.h"
 
 #include <QGuiApplication>
 

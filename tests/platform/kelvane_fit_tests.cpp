@@ -1,6 +1,6 @@
-#include "fit.h"
-#include "form1.h"
-#include "runtime.h"
+#include "kelvane/forms/form1.h"
+#include "platform/forms/runtime.h"
+#include "tests/platform/fit.h"
 #include "tests/support/scripted_controls.h"
 
 namespace {

@@ -1,5 +1,5 @@
-#include "form.h"
-#include "runtime.h"
+#include "platform/forms/form.h"
+#include "platform/forms/runtime.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,5 +1,5 @@
-#include "runtime.h"
-#include "surface.h"
+#include "platform/forms/runtime.h"
+#include "platform/forms/surface.h"
 
 #include <QApplication>
 

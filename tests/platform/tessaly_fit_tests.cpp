@@ -1,8 +1,8 @@
-#include "fit.h"
-#include "form1.h"
-#include "runtime.h"
+#include "platform/core/text.h"
+#include "platform/forms/runtime.h"
+#include "tessaly/form1.h"
+#include "tests/platform/fit.h"
 #include "tests/support/scripted_controls.h"
-#include "text.h"
 
 #include <QTest>
 

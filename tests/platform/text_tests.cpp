@@ -1,5 +1,5 @@
-#include "errors.h"
-#include "text.h"
+#include "platform/core/errors.h"
+#include "platform/core/text.h"
 
 #include <gtest/gtest.h>
 

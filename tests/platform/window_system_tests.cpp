@@ -1,4 +1,4 @@
-#include "window_system.h"
+#include "platform/forms/window_system.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "tests/support/program_test.h"
 
-#include "runtime.h"
+#include "platform/forms/runtime.h"
 
 #include <QTest>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "clock.h"
-#include "errors.h"
+#include "platform/core/clock.h"
+#include "platform/core/errors.h"
 
 #include <QString>
 

@@ -1,5 +1,5 @@
-#include "error_words.h"
-#include "tessaly_fixture.h"
+#include "tessaly/error_words.h"
+#include "tests/tessaly/tessaly_fixture.h"
 
 #include <new>
 

@@ -1,5 +1,5 @@
-#include "stack.h"
-#include "tessaly_fixture.h"
+#include "platform/core/stack.h"
+#include "tests/tessaly/tessaly_fixture.h"
 
 #include <optional>
 

@@ -1,4 +1,4 @@
-#include "tessaly_fixture.h"
+#include "tests/tessaly/tessaly_fixture.h"
 
 #include <random>
 

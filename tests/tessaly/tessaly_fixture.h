@@ -1,7 +1,7 @@
 #pragma once
 
-#include "form1.h"
-#include "runtime.h"
+#include "platform/forms/runtime.h"
+#include "tessaly/form1.h"
 #include "tests/support/program_test.h"
 
 #include <QTest>

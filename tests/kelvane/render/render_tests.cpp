@@ -1,6 +1,6 @@
-#include "kelvane_fixture.h"
-#include "random.h"
-#include "render.h"
+#include "kelvane/render/render.h"
+#include "platform/core/random.h"
+#include "tests/kelvane/kelvane_fixture.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -1,12 +1,14 @@
-#include "runtime.h"
+#include "platform/forms/runtime.h"
 
-#include "application_start.h"
-#include "command_line.h"
-#include "program_icon.h"
-#include "random.h"
-#include "stack.h"
-#include "window_system.h"
-#include "window_watch.h"
+#include "platform/core/clock.h"
+#include "platform/core/command_line.h"
+#include "platform/core/random.h"
+#include "platform/core/stack.h"
+#include "platform/forms/application_start.h"
+#include "platform/forms/pause.h"
+#include "platform/forms/program_icon.h"
+#include "platform/forms/window_system.h"
+#include "platform/forms/window_watch.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -108,6 +110,8 @@ int runCommandLineMode(const Project& project, const ProgramArguments& arguments
 } // namespace
 
 void startProgram(const Project& project) {
+    // A run's pauses keep the windows painted and a screen reader answered.
+    SystemClock::setSleeper(pauseUntil);
     setErrorWording(project.errorWording);
     runHandler(project.showStartupForm);
 }

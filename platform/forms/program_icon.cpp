@@ -1,4 +1,4 @@
-#include "program_icon.h"
+#include "platform/forms/program_icon.h"
 
 #include <QPainter>
 #include <QPixmap>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "colour.h"
-#include "form.h"
+#include "platform/core/colour.h"
+#include "platform/forms/form.h"
 
 #include <QImage>
 

@@ -1,4 +1,4 @@
-#include "random.h"
+#include "platform/core/random.h"
 
 #include <random>
 

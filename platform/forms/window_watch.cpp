@@ -1,4 +1,4 @@
-#include "window_watch.h"
+#include "platform/forms/window_watch.h"
 
 #include <QApplication>
 #include <QWidget>

@@ -1,7 +1,7 @@
-#include "form.h"
+#include "platform/forms/form.h"
 
-#include "frame_extents.h"
-#include "runtime.h"
+#include "platform/forms/frame_extents.h"
+#include "platform/forms/runtime.h"
 
 #include <QAccessibleWidget>
 #include <QCloseEvent>

@@ -1,4 +1,4 @@
-#include "command_line.h"
+#include "platform/core/command_line.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

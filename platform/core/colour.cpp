@@ -1,6 +1,6 @@
-#include "colour.h"
+#include "platform/core/colour.h"
 
-#include "errors.h"
+#include "platform/core/errors.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
-#include "pause.h"
+#include "platform/forms/pause.h"
 
-#include "runtime.h"
+#include "platform/forms/runtime.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>

@@ -26,6 +26,11 @@ class SystemClock final : public Clock {
     double secondsSinceMidnight() override;
     Duration monotonic() override;
     void sleepUntil(Duration deadline) override;
+
+    // How a sleep waits. Without windows the thread just sleeps; a program with windows installs
+    // a wait that keeps them painted and answered meanwhile (platform/forms/pause.h).
+    using Sleeper = void (*)(std::chrono::steady_clock::time_point deadline);
+    static void setSleeper(Sleeper sleeper);
 };
 
 // Moves only when told to, or when someone sleeps: a sleep jumps straight to its deadline.

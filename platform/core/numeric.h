@@ -1,6 +1,6 @@
 #pragma once
 
-#include "errors.h"
+#include "platform/core/errors.h"
 
 #include <array>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "surface.h"
+#include "platform/forms/surface.h"
 
 #include <QPaintEvent>
 #include <QPainter>

@@ -1,6 +1,6 @@
-#include "text.h"
+#include "platform/core/text.h"
 
-#include "errors.h"
+#include "platform/core/errors.h"
 
 #include <algorithm>
 #include <charconv>

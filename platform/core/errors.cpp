@@ -1,6 +1,6 @@
-#include "errors.h"
+#include "platform/core/errors.h"
 
-#include "text.h"
+#include "platform/core/text.h"
 
 namespace platform {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "command_line.h"
-#include "errors.h"
+#include "platform/core/command_line.h"
+#include "platform/core/errors.h"
 
 #include <QObject>
 #include <QString>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "colour.h"
-#include "errors.h"
+#include "platform/core/colour.h"
+#include "platform/core/errors.h"
 
 #include <QLabel>
 #include <QLineEdit>

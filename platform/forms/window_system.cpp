@@ -1,6 +1,6 @@
-#include "window_system.h"
+#include "platform/forms/window_system.h"
 
-#include "command_line.h"
+#include "platform/core/command_line.h"
 
 #include <QDir>
 #include <QFileInfo>

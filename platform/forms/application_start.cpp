@@ -1,7 +1,7 @@
-#include "application_start.h"
+#include "platform/forms/application_start.h"
 
-#include "command_line.h"
-#include "window_system.h"
+#include "platform/core/command_line.h"
+#include "platform/forms/window_system.h"
 
 #include <QByteArray>
 #include <QFileInfo>

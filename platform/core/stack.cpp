@@ -1,6 +1,6 @@
-#include "stack.h"
+#include "platform/core/stack.h"
 
-#include "errors.h"
+#include "platform/core/errors.h"
 
 #include <pthread.h>
 #include <sys/resource.h>

@@ -1,15 +1,15 @@
-#include "clock.h"
-
-#include "pause.h"
+#include "platform/core/clock.h"
 
 #include <QTime>
 
 #include <cmath>
+#include <thread>
 
 namespace platform {
 namespace {
 
 Clock* installed = nullptr;
+SystemClock::Sleeper sleeper = nullptr;
 
 SystemClock& systemClock() {
     static SystemClock clock;
@@ -30,8 +30,16 @@ Clock::Duration SystemClock::monotonic() {
 }
 
 void SystemClock::sleepUntil(Duration deadline) {
-    pauseUntil(std::chrono::steady_clock::time_point(
-        std::chrono::duration_cast<std::chrono::steady_clock::duration>(deadline)));
+    const std::chrono::steady_clock::time_point until(
+        std::chrono::duration_cast<std::chrono::steady_clock::duration>(deadline));
+    if (sleeper)
+        sleeper(until);
+    else
+        std::this_thread::sleep_until(until);
+}
+
+void SystemClock::setSleeper(Sleeper waits) {
+    sleeper = waits;
 }
 
 FakeClock::FakeClock(double secondsSinceMidnight) : midnightOffset_(secondsSinceMidnight) {}

@@ -1,4 +1,4 @@
-#include "numeric.h"
+#include "platform/core/numeric.h"
 
 #include <limits>
 

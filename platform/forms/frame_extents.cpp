@@ -1,6 +1,6 @@
-#include "frame_extents.h"
+#include "platform/forms/frame_extents.h"
 
-#include "clock.h"
+#include "platform/core/clock.h"
 
 #include <QGuiApplication>
 #include <QWidget>
