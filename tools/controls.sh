@@ -1,4 +1,4 @@
-# shellcheck shell=bash
+# shellcheck shell=bash disable=SC2034 # exit_status is read by the scripts that source this
 # Sourced by the scripts that press the programs' controls or wait for them to end (own_x_server.sh
 # sources it for every script with an X server of its own).
 #
@@ -31,7 +31,7 @@ tessaly cntT 2640 840 975 375
 control_rect() {
     local program control left top width height
     while read -r program control left top width height; do
-        [ "$program" = "$1" ] && [ "$control" = "$2" ] || continue
+        [ "$program $control" = "$1 $2" ] || continue
         # 15 twips a pixel, rounded to the nearest pixel as the forms round.
         echo "$(((left * 2 + 15) / 30)) $(((top * 2 + 15) / 30))" \
             "$(((width * 2 + 15) / 30)) $(((height * 2 + 15) / 30))"
@@ -55,6 +55,7 @@ click_control() {
     xdotool mousemove --window "$window" "$x" "$y" click "$@"
 }
 
+# Set by wait_for_exit, read by its callers.
 exit_status=
 wait_for_exit() {
     local pid=${2:-${program_pid:-}}
