@@ -46,24 +46,11 @@ settled_frame() {
     echo "$now"
 }
 
-# Sets status to the exit status of the program in program_pid if it ends within SECONDS, or
-# to "running".
-status_within() { # SECONDS
-    status=running
-    for _ in $(seq $(($1 * 20))); do
-        if ! kill -0 "$program_pid" 2>/dev/null; then
-            status=0
-            wait "$program_pid" || status=$?
-            program_pid=
-            return
-        fi
-        sleep 0.05
-    done
-}
-
-# A rectangle of a window's client area as the screen shows it, in a PNG.
-capture() { # WINDOW X Y WIDTH HEIGHT FILE
-    import -window "$1" -crop "$4x$5+$2+$3" +repage "$6"
+# A control as the screen shows it, in a PNG.
+capture() { # WINDOW PROGRAM CONTROL FILE
+    local x y w h
+    read -r x y w h < <(control_rect "$2" "$3")
+    import -window "$1" -crop "${w}x$h+$x+$y" +repage "$4"
 }
 
 # ---- Kelvane --------------------------------------------------------------------------------
@@ -72,8 +59,7 @@ program_pid=$!
 control=$(wait_for_window Control) || { echo "no window Control" >&2; exit 1; }
 expect_equal "Control client size" 312x206 "$(client_size "$control")"
 
-# "Simulate" is Command1 at 16,8 (89x33 pixels) of the client area.
-simulate() { xdotool mousemove --window "$control" 60 24 click 1; }
+simulate() { click_control "$control" kelvane Command1; }
 
 # The display's frame is level with the control's frame and 5000 twips right of its left edge.
 check_display_beside_control() { # WHEN
@@ -98,16 +84,15 @@ simulate
 sleep 0.3
 check_display_beside_control "after the control window moved"
 
-# Closing the display mid-run hides it; the run goes on, so the age (Tage, 120,152 49x25)
-# keeps changing.
+# Closing the display mid-run hides it; the run goes on, so the age (Tage) keeps changing.
 wmctrl -i -c "$display"
 sleep 0.5
 map_state=$( (xwininfo -id "$display" 2>/dev/null || true) | awk '/Map State:/ {print $NF}')
 [ "$map_state" != IsViewable ] && echo "ok: display hidden (${map_state:-window gone})" ||
     fail "the display window is still shown after its close button"
-capture "$control" 120 152 49 25 "$shots/age1.png"
+capture "$control" kelvane Tage "$shots/age1.png"
 sleep 0.7
-capture "$control" 120 152 49 25 "$shots/age2.png"
+capture "$control" kelvane Tage "$shots/age2.png"
 if cmp -s "$shots/age1.png" "$shots/age2.png"; then
     fail "the age stopped changing after the display window was closed"
 else
@@ -122,17 +107,15 @@ check_display_beside_control "shown again after its close button"
 
 # Closing the control window mid-run ends the program at once, with status 0.
 wmctrl -i -c "$control"
-status_within 1
-expect_equal "Kelvane status after closing Control mid-run" 0 "$status"
+wait_for_exit 1 || true
+expect_equal "Kelvane status after closing Control mid-run" 0 "$exit_status"
 
 # ---- Tessaly --------------------------------------------------------------------------------
-# Client-area rectangles: NText 16,16; ResultText(0) 96,16; ResultText(1) 176,16; Start 16,96;
-# EndSyncCommand 96,96; each 65x25.
 "$tessaly" &
 program_pid=$!
 calculator=$(wait_for_window "Tessaly Calculator") || { echo "no Tessaly window" >&2; exit 1; }
 expect_equal "Tessaly client size" 250x133 "$(client_size "$calculator")"
-capture "$calculator" 96 96 65 25 "$shots/end.png"
+capture "$calculator" tessaly EndSyncCommand "$shots/end.png"
 
 # The last column with ink in a box, counted from the box's left edge, and the box's inner right
 # edge, where a line edit clips its text. The frame (2 pixels) is left out.
@@ -145,12 +128,12 @@ ink() { # PNG
 
 # Types into a box, presses Start and waits until the second button reads "End" again.
 run_index() { # INDEX
-    xdotool mousemove --window "$calculator" 48 28 click --repeat 3 1
+    click_control "$calculator" tessaly NText --repeat 3 1
     xdotool key --window "$calculator" ctrl+a type "$1"
-    xdotool mousemove --window "$calculator" 48 108 click 1
+    click_control "$calculator" tessaly StartSyncCommand
     sleep 0.5
     for _ in $(seq 400); do
-        capture "$calculator" 96 96 65 25 "$shots/button.png"
+        capture "$calculator" tessaly EndSyncCommand "$shots/button.png"
         cmp -s "$shots/button.png" "$shots/end.png" && return 0
         sleep 0.1
     done
@@ -160,9 +143,9 @@ run_index() { # INDEX
 # A line edit clips a text too wide for it at its inner edge, so a cut text has ink in the
 # columns next to that edge; a text that fits leaves them blank, and the two columns of the line
 # edit's own margin besides.
-check_box() { # WHAT X
+check_box() { # WHAT CONTROL
     local shot="$shots/${1// /_}.png" right edge
-    capture "$calculator" "$2" 16 65 25 "$shot"
+    capture "$calculator" tessaly "$2" "$shot"
     read -r right edge < <(ink "$shot")
     echo "  $1: ink to column $right, inner edge at column $edge"
     [ "$right" -gt 2 ] || { fail "$1: the box is empty"; return; }
@@ -172,19 +155,19 @@ check_box() { # WHAT X
 
 for index in $indices; do
     run_index "$index"
-    check_box "result of index $index" 96
-    check_box "average of index $index" 176
+    check_box "result of index $index" "ResultText(0)"
+    check_box "average of index $index" "ResultText(1)"
 done
 
-# Closing the window mid-run ends the program within a second, with status 0. The cycles box,
-# nT, is at 96,56; a hundred thousand cycles outlast the test.
-xdotool mousemove --window "$calculator" 128 68 click --repeat 3 1
+# Closing the window mid-run ends the program within a second, with status 0. A hundred
+# thousand cycles outlast the test.
+click_control "$calculator" tessaly nT --repeat 3 1
 xdotool key --window "$calculator" ctrl+a type 100000
-xdotool mousemove --window "$calculator" 48 108 click 1
+click_control "$calculator" tessaly StartSyncCommand
 sleep 0.3
 wmctrl -i -c "$calculator"
-status_within 1
-expect_equal "Tessaly status after closing its window mid-run" 0 "$status"
+wait_for_exit 1 || true
+expect_equal "Tessaly status after closing its window mid-run" 0 "$exit_status"
 
 # KEEP_SHOTS=DIR keeps the captured boxes for a look.
 [ -z "${KEEP_SHOTS:-}" ] || cp -r "$shots" "$KEEP_SHOTS"

@@ -43,11 +43,11 @@ find_window() { # TITLE
     return 1
 }
 
-# Control's client area is 312x206 logical pixels; "Simulate" lies at 16,8 (89x33) of it.
+# "Simulate" at a scale: its centre in logical pixels, scaled to the screen's.
 simulate() { # SCALE
     local x y
-    x=$(awk -v s="$1" 'BEGIN { printf "%d", 60 * s }')
-    y=$(awk -v s="$1" 'BEGIN { printf "%d", 24 * s }')
+    read -r x y < <(control_centre kelvane Command1)
+    read -r x y < <(awk -v s="$1" -v x="$x" -v y="$y" 'BEGIN { printf "%d %d\n", x * s, y * s }')
     xdotool mousemove --window "$control" "$x" "$y" click 1
 }
 

@@ -21,14 +21,14 @@ check() { # WHAT EXPECTED ACTUAL
     fi
 }
 
-# Client-area centres: NText 48,28; nT 128,68; Start 48,108; EndSyncCommand 128,108.
 "$tessaly" &
 program_pid=$!
 window=$(wait_for_window "Tessaly Calculator") || { echo "no Tessaly window" >&2; exit 1; }
+read -r end_x end_y end_w end_h < <(control_rect tessaly EndSyncCommand)
 button() { # FILE: the second button as the screen shows it, the pointer away from it
     xdotool mousemove --window "$window" 230 120
     sleep 0.1
-    import -window "$window" -crop 65x25+96+96 +repage "$shots/$1"
+    import -window "$window" -crop "${end_w}x$end_h+$end_x+$end_y" +repage "$shots/$1"
 }
 # "End" with the keyboard focus, as it is after a click on it or a Tab to it.
 xdotool key --window "$window" Tab
@@ -48,9 +48,9 @@ still_running() { # AFTER
 
 # Index 42, five cycles: several seconds of work. Returns once the button reads "Cancel".
 start_run() {
-    xdotool mousemove --window "$window" 48 28 click --repeat 3 1 key ctrl+a type 42
-    xdotool mousemove --window "$window" 128 68 click --repeat 3 1 key ctrl+a type 5
-    xdotool mousemove --window "$window" 48 108 click 1
+    click_control "$window" tessaly NText --repeat 3 1 key ctrl+a type 42
+    click_control "$window" tessaly nT --repeat 3 1 key ctrl+a type 5
+    click_control "$window" tessaly StartSyncCommand
     for _ in $(seq 50); do
         [ "$(looks_idle)" = different ] && return 0
         sleep 0.1
@@ -61,7 +61,7 @@ start_run() {
 
 start_run
 button cancel.png
-xdotool mousemove --window "$window" 128 108 click --repeat 2 --delay 250 1
+click_control "$window" tessaly EndSyncCommand --repeat 2 --delay 250 1
 sleep 1
 still_running "a double click on Cancel"
 check "the button after a double click on Cancel" same "$(looks_idle)"
@@ -77,22 +77,13 @@ check "the button after Enter twice on Cancel" same "$(looks_idle)"
 # A picture of "Canceled", taken as soon as the cancel has been pressed: for a look only, as the
 # capture may come after the button has turned to "End".
 start_run
-xdotool mousemove --window "$window" 128 108 click 1
+click_control "$window" tessaly EndSyncCommand
 import -window "$window" "$shots/canceled_window.png"
 sleep 1
 
-xdotool mousemove --window "$window" 128 108 click 1
-status=running
-for _ in $(seq 40); do
-    if [ "$(running)" = no ]; then
-        status=0
-        wait "$program_pid" || status=$?
-        program_pid=
-        break
-    fi
-    sleep 0.05
-done
-check "status after End" 0 "$status"
+click_control "$window" tessaly EndSyncCommand
+wait_for_exit 2 || true
+check "status after End" 0 "$exit_status"
 
 [ -z "${KEEP_SHOTS:-}" ] || cp -r "$shots" "$KEEP_SHOTS"
 [ "$failures" -eq 0 ] || { echo "$failures checks failed" >&2; exit 1; }

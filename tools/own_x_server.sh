@@ -5,6 +5,10 @@
 # openbox there, a reparenting window manager that frames every window as a desktop does, and
 # returns once openbox manages windows. On exit, the program whose process id is in program_pid,
 # the window manager and the server are ended by their process ids.
+#
+# The controls' positions and the wait for a process come with it, from controls.sh.
+
+source "$(dirname "${BASH_SOURCE[0]}")/controls.sh"
 
 xvfb_pid= program_pid= xvfb_dir= wm_pid=
 

@@ -28,18 +28,16 @@ program_pid=$!
 
 if [ "$which" = kelvane ]; then
     first=$(wait_for_window Control)
-    # "Simulate" is Command1, 16,8 89x33 pixels in the client area.
-    xdotool mousemove --window "$first" 60 24 click 1
+    click_control "$first" kelvane Command1 # "Simulate"
     second=$(wait_for_window Display)
 else
     first=$(wait_for_window "Tessaly Calculator")
     second=$first
-    # NText at 16,16 and nT at 96,56, each 65x25; "Start" at 16,96.
-    xdotool mousemove --window "$first" 48 28 click --repeat 3 1
+    click_control "$first" tessaly NText --repeat 3 1
     xdotool key --window "$first" ctrl+a type 32
-    xdotool mousemove --window "$first" 128 68 click --repeat 3 1
+    click_control "$first" tessaly nT --repeat 3 1
     xdotool key --window "$first" ctrl+a type 3
-    xdotool mousemove --window "$first" 48 108 click 1
+    click_control "$first" tessaly StartSyncCommand
     # Out of the picture, so that no button shows the pointer over it.
     xdotool mousemove 1000 700
 fi

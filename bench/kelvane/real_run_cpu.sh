@@ -24,7 +24,7 @@ cpu_ticks() { awk '{print $14 + $15}' "/proc/$program_pid/stat"; }
 
 before=$(cpu_ticks)
 start=$(date +%s.%N)
-xdotool mousemove --window "$control" 60 24 click 1 # "Simulate"
+click_control "$control" kelvane Command1 # "Simulate"
 sleep "$seconds"
 after=$(cpu_ticks)
 end=$(date +%s.%N)
@@ -34,8 +34,5 @@ awk -v b="$before" -v a="$after" -v t="$ticks" -v s="$start" -v e="$end" 'BEGIN 
     printf "run: %.2f s CPU over %.1f s watched: %.2f%% of one core (%.2f%% of the 51.6 s minimum)\n",
         cpu, wall, 100 * cpu / wall, 100 * cpu / 51.6
 }'
-xdotool mousemove --window "$control" 152 24 click 1 # "End"
-for _ in $(seq 50); do
-    kill -0 "$program_pid" 2>/dev/null || break
-    sleep 0.1
-done
+click_control "$control" kelvane Command2 # "End"
+wait_for_exit 5 || true

@@ -23,9 +23,10 @@ start_own_x_server --wm 1024x768
 program_pid=$!
 window=$(wait_for_window "Tessaly Calculator") || { echo "no Tessaly window" >&2; exit 1; }
 
-# The client area at 96 dpi: the index box at 16,16, the seconds box at 176,16, Start at 16,96
-# and the second button at 96,96; boxes and buttons 65x25.
-end_button() { import -window "$window" -crop 65x25+96+96 +repage "$xvfb_dir/$1.png"; }
+read -r end_x end_y end_w end_h < <(control_rect tessaly EndSyncCommand)
+end_button() {
+    import -window "$window" -crop "${end_w}x$end_h+$end_x+$end_y" +repage "$xvfb_dir/$1.png"
+}
 end_button end
 
 # Waits until the second button reads "End" again, once it has read something else or a second
@@ -47,14 +48,14 @@ wait_for_end() {
     exit 1
 }
 
-box_text() { # X Y: the text of the box whose centre that is, by way of the clipboard
-    xdotool mousemove --window "$window" "$1" "$2" click 1
+box_text() { # CONTROL: the text of the box, by way of the clipboard
+    click_control "$window" tessaly "$1"
     xdotool key --window "$window" ctrl+a ctrl+c
     sleep 0.1
     timeout 5 xclip -o -selection clipboard
 }
 
-xdotool mousemove --window "$window" 48 28 click --repeat 3 1
+click_control "$window" tessaly NText --repeat 3 1
 xdotool key --window "$window" ctrl+a type "$index"
 
 smaller() { # A [B]: the smaller number, or A when B is empty
@@ -64,10 +65,10 @@ smaller() { # A [B]: the smaller number, or A when B is empty
 best_window= best_plain=
 for cycle in $(seq "$cycles"); do
     read -r plain number < <("$bin/tessaly_plain" "$index")
-    xdotool mousemove --window "$window" 48 108 click 1
+    click_control "$window" tessaly StartSyncCommand
     wait_for_end
-    seconds=$(box_text 208 28)
-    shown=$(box_text 128 28)
+    seconds=$(box_text "ResultText(1)")
+    shown=$(box_text "ResultText(0)")
     [ "$(echo $shown)" = "$number" ] ||
         { echo "the window shows F($index) = '$shown', the plain program $number" >&2; exit 1; }
     echo "cycle $cycle: window $seconds s, plain $plain s"
@@ -78,8 +79,5 @@ done
 awk -v w="$best_window" -v p="$best_plain" -v n="$index" 'BEGIN {
     printf "index %d, best of the cycles: window %.4f s, plain %.4f s, ratio %.3f\n", n, w, p, w / p
 }'
-xdotool mousemove --window "$window" 128 108 click 1 # "End"
-for _ in $(seq 50); do
-    kill -0 "$program_pid" 2>/dev/null || break
-    sleep 0.1
-done
+click_control "$window" tessaly EndSyncCommand
+wait_for_exit 5 || true

@@ -17,23 +17,14 @@ fail() {
 
 # expect_end WHAT: the program in program_pid ends within 2 s with status 0.
 expect_end() {
-    local status=running
-    for _ in $(seq 40); do
-        if ! kill -0 "$program_pid" 2>/dev/null; then
-            status=0
-            wait "$program_pid" || status=$?
-            program_pid=
-            break
-        fi
-        sleep 0.05
-    done
-    [ "$status" = 0 ] && echo "ok: $1: status 0" || fail "$1: status $status"
+    wait_for_exit 2 || true
+    [ "$exit_status" = 0 ] && echo "ok: $1: status 0" || fail "$1: status $exit_status"
 }
 
 "$kelvane" &
 program_pid=$!
 control=$(wait_for_window Control) || { echo "no window Control" >&2; exit 1; }
-simulate() { xdotool mousemove --window "$control" 60 24 click 1; }
+simulate() { click_control "$control" kelvane Command1; }
 simulate
 display=$(wait_for_window Display) || { echo "no window Display" >&2; exit 1; }
 xdotool windowclose "$display"
@@ -45,15 +36,15 @@ again=$(wait_for_window Display) && [ "$again" != "$display" ] &&
 xdotool windowclose "$control"
 expect_end "Kelvane after its control window was destroyed"
 
-# Tessaly mid-run: index 30 a hundred thousand times (NText 16,16; nT 96,56; Start 16,96).
+# Tessaly mid-run: index 30 a hundred thousand times.
 "$tessaly" &
 program_pid=$!
 calculator=$(wait_for_window "Tessaly Calculator") || { echo "no Tessaly window" >&2; exit 1; }
-xdotool mousemove --window "$calculator" 48 28 click --repeat 3 1
+click_control "$calculator" tessaly NText --repeat 3 1
 xdotool key --window "$calculator" ctrl+a type 30
-xdotool mousemove --window "$calculator" 128 68 click --repeat 3 1
+click_control "$calculator" tessaly nT --repeat 3 1
 xdotool key --window "$calculator" ctrl+a type 100000
-xdotool mousemove --window "$calculator" 48 108 click 1
+click_control "$calculator" tessaly StartSyncCommand
 sleep 0.5
 xdotool windowclose "$calculator"
 expect_end "Tessaly after its window was destroyed mid-run"

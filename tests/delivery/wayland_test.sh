@@ -10,6 +10,7 @@
 set -uo pipefail
 
 kelvane=$1 tessaly=$2
+source "$(dirname "$0")/../../tools/controls.sh"
 for tool in weston Xwayland xdotool xwininfo; do
     command -v "$tool" >/dev/null || {
         echo "skipped: $tool is not installed (tools/setup.sh test installs it)"
@@ -102,13 +103,8 @@ expect_equal "Display client size" 410x364 "$dsize"
 echo "measured: Control's client area at $cx,$cy, Display's at $dx,$dy" \
     "(beside would be $((cx + 5000 / 15)),$cy, the frames being alike)"
 xdotool windowclose "$control"
-status=running
-for _ in $(seq 40); do
-    kill -0 "$program_pid" 2>/dev/null || { wait "$program_pid"; status=$?; break; }
-    sleep 0.05
-done
-expect_equal "Kelvane's status after its control window went" 0 "$status"
-[ "$status" = running ] || program_pid=
+wait_for_exit 2
+expect_equal "Kelvane's status after its control window went" 0 "$exit_status"
 
 kill -0 "$weston_pid" 2>/dev/null || fail "the compositor ended before the test"
 echo "wayland desktop: $failures failure(s)"

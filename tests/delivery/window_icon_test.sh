@@ -2,10 +2,11 @@
 # Every window of the built program carries the program's icon for the window manager
 # (_NET_WM_ICON), under an X server of its own.
 #
-# usage: window_icon_test.sh PROGRAM "WINDOW TITLE" [CLICK_X CLICK_Y "TITLE OF THE WINDOW IT OPENS"]
+# usage: window_icon_test.sh PROGRAM "WINDOW TITLE" [BUTTON "TITLE OF THE WINDOW IT OPENS"]
+#   BUTTON: the name of a control, as tools/controls.sh knows it.
 set -euo pipefail
 
-program=$1 title=$2 click_x=${3:-} click_y=${4:-} second_title=${5:-}
+program=$1 title=$2 button=${3:-} second_title=${4:-}
 
 source "$(dirname "$0")/../../tools/own_x_server.sh"
 start_own_x_server
@@ -32,7 +33,7 @@ window=$(wait_for_window "$title") || { echo "window \"$title\" did not appear" 
 check_icon "$window" "$title"
 
 if [ -n "$second_title" ]; then
-    xdotool mousemove --window "$window" "$click_x" "$click_y" click 1
+    click_control "$window" "$(basename "$program")" "$button"
     second=$(wait_for_window "$second_title") || {
         echo "window \"$second_title\" did not appear" >&2
         exit 1

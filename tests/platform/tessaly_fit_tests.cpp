@@ -2,6 +2,7 @@
 #include "platform/forms/runtime.h"
 #include "tessaly/form1.h"
 #include "tests/platform/fit.h"
+#include "tests/support/scripted_controls.h"
 
 #include <QTest>
 
@@ -110,6 +111,10 @@ TEST_F(TessalyFit, CaptionsFit) {
         form().EndSyncCommand->setText(QString::fromLatin1(caption));
         fit::expectCaptionsFit(form());
     }
+}
+
+TEST_F(TessalyFit, ScriptsFindTheControlsWhereTheFormPutsThem) {
+    platform::testing::expectScriptedControlsInPlace(form(), QStringLiteral("tessaly"));
 }
 
 } // namespace

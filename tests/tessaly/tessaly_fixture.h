@@ -1,49 +1,28 @@
 #pragma once
 
-#include "platform/core/clock.h"
 #include "platform/forms/runtime.h"
 #include "tessaly/form1.h"
+#include "tests/support/program_test.h"
 
 #include <QTest>
-
-#include <gtest/gtest.h>
 
 #include <chrono>
 #include <functional>
 #include <vector>
 
-#include <ostream>
-
-// Failures show texts as texts.
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
-
 namespace tessaly::testing {
 
 // A fresh program start for every test: a new window, shown; a fake clock that moves one second
 // at every dispatch, so that averages come out as known numbers; run-time errors captured.
-class TessalyTest : public ::testing::Test {
+class TessalyTest : public platform::testing::ProgramTest {
   protected:
     void SetUp() override {
-        platform::resetProgram();
-        errors.clear();
-        platform::setClock(&clock);
-        platform::setErrorReporter(
-            [this](const platform::RuntimeError& error) { errors.push_back(error.kind()); });
+        ProgramTest::SetUp();
         form().show();
         atDispatch();
     }
 
-    void TearDown() override {
-        platform::setDispatchHook(nullptr);
-        platform::setErrorReporter(nullptr);
-        platform::setClock(nullptr);
-        platform::resetProgram();
-    }
-
     static Form1& form() { return platform::ensureInstance<Form1>(); }
-    static void click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton); }
     static QString result() { return form().ResultText(0).text(); }
     static QString average() { return form().ResultText(1).text(); }
     static QString count() { return form().cntT->text(); }
@@ -72,17 +51,12 @@ class TessalyTest : public ::testing::Test {
     // with the number of the dispatch. Clicks made in action land inside the run.
     void atDispatch(std::function<void(int)> action = {}) {
         dispatches = 0;
-        platform::setDispatchHook([this, action = std::move(action)] {
-            ++dispatches;
+        onDispatch([this, action = std::move(action)](int dispatch) {
             clock.advance(std::chrono::seconds(1));
             if (action)
-                action(dispatches);
+                action(dispatch);
         });
     }
-
-    platform::FakeClock clock;
-    std::vector<platform::ErrorKind> errors;
-    int dispatches = 0;
 };
 
 } // namespace tessaly::testing

@@ -16,9 +16,6 @@ done
 work=$xvfb_dir/pictures
 mkdir -p "$work"
 
-# Client-area points of the control window's boxes and of "Simulate".
-tnc=(144 68) trandom=(144 100) tdynamic=(144 132) simulate=(60 24)
-
 # Preloaded into the program itself, so that its process id is the program's. A sanitizer's
 # run-time must come first and takes no preload.
 faketime_library=$(ls /usr/lib/*/faketime/libfaketime.so.1 2>/dev/null | head -n 1 || true)
@@ -32,10 +29,6 @@ else
     rows=("2.5 no yes")
     limit=150
 fi
-
-click() { # WINDOW X Y
-    xdotool mousemove --window "$1" "$2" "$3" click 1
-}
 
 # Whether the window comes to show the picture within the limit. Every step draws a larger ring,
 # so only the last one can match the final picture.
@@ -60,12 +53,12 @@ for row in "${rows[@]}"; do
     program_pid=$!
     control=$(wait_for_window Control) || { echo "no window Control" >&2; exit 1; }
     if [ "$factor" != 1 ]; then
-        xdotool mousemove --window "$control" "${tnc[@]}" click --repeat 3 1
+        click_control "$control" kelvane Tnc --repeat 3 1
         xdotool key --window "$control" ctrl+a type "$factor"
     fi
-    [ "$random" = yes ] || click "$control" "${trandom[@]}"
-    [ "$dynamic" = yes ] || click "$control" "${tdynamic[@]}"
-    click "$control" "${simulate[@]}"
+    [ "$random" = yes ] || click_control "$control" kelvane TRandom
+    [ "$dynamic" = yes ] || click_control "$control" kelvane TDynamic
+    click_control "$control" kelvane Command1 # "Simulate"
     display=$(wait_for_window Display) || { echo "no window Display" >&2; exit 1; }
     what="factor $factor, random $random, dynamic $dynamic"
     if shows_picture "$display" "$work/render.png"; then
