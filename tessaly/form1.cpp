@@ -3,23 +3,16 @@
 #include "clock.h"
 #include "numeric.h"
 #include "runtime.h"
-#include "stack.h"
 #include "text.h"
 
+#include <QGuiApplication>
 #include <QPalette>
+#include <QStyleHints>
 
 #include <chrono>
-#include <cmath>
 
 namespace tessaly {
 namespace {
-
-// F(92) is the largest Fibonacci number that 64 bits hold.
-constexpr double largestExactIndex = 92;
-
-template <class Index> std::int64_t baseValue(Index n) {
-    return n == 0 ? 0 : 1;
-}
 
 QString resultText(const std::optional<std::int64_t>& result) {
     // A run whose every cycle was skipped by a cancel has no result, and shows none.
@@ -32,9 +25,24 @@ double secondsBetween(platform::Clock::Duration from, platform::Clock::Duration 
 
 } // namespace
 
-void raiseResultOverflow() {
-    platform::raiseOverflow(QStringLiteral("The Fibonacci number is too large for 64 bits."));
-}
+// The busy pointer over the window from the start of the outermost run to its end, however it
+// ends; the arrow in it still says that the buttons take a click.
+class Form1::BusyPointer {
+  public:
+    explicit BusyPointer(Form1& form) : form_(form) {
+        if (form_.runsUnderWay_++ == 0)
+            form_.setCursor(Qt::BusyCursor);
+    }
+    ~BusyPointer() {
+        if (--form_.runsUnderWay_ == 0)
+            form_.unsetCursor();
+    }
+    BusyPointer(const BusyPointer&) = delete;
+    BusyPointer& operator=(const BusyPointer&) = delete;
+
+  private:
+    Form1& form_;
+};
 
 // Ten characters, the leading blank included, fit the result box in the forms' font.
 constexpr int averageLength = 10;
@@ -71,6 +79,11 @@ Form1::Form1() : Form(QStringLiteral("Tessaly Calculator"), 3750, 1995) {
     platform::connectHandler(EndSyncCommand, &QPushButton::clicked,
                              [this] { EndSyncCommand_Click(); });
 
+    cancelSettling.setSingleShot(true);
+    // A coarse timer may fire a little early, and the interval is the least that must pass.
+    cancelSettling.setTimerType(Qt::PreciseTimer);
+    cancelSettling.callOnTimeout(this, [this] { showIdle(); });
+
     StartSyncCommand->setFocus();
     setEndsProgramWhenClosed(true);
 }
@@ -81,6 +94,7 @@ void Form1::setCaption(QPushButton* button, const QString& caption) {
 }
 
 void Form1::StartSyncCommand_Click() {
+    const BusyPointer busy(*this);
     double cycles = platform::leadingNumber(nT->text());
     if (cycles < 1)
         cycles = 1;
@@ -90,6 +104,7 @@ void Form1::StartSyncCommand_Click() {
     // The monotonic clock: an elapsed time must not jump back at midnight.
     const platform::Clock::Duration start = platform::activeClock().monotonic();
     cntT->setText(QStringLiteral("0"));
+    cancelSettling.stop();
     setCaption(EndSyncCommand, QStringLiteral("Cancel"));
     cancel = 0;
     cntx = 0;
@@ -97,12 +112,19 @@ void Form1::StartSyncCommand_Click() {
 
     const std::int32_t lastCycle = platform::toInt32(cycles);
     std::optional<std::int64_t> result;
+    bool cycleUncut = true;
     // 64 bits, so that a last cycle of 2147483647 still ends the loop.
     for (std::int64_t cycle = 1; cycle <= lastCycle; ++cycle) {
+        const std::uint64_t cancelsBefore = cancels_;
+        std::optional<std::int64_t> sum;
         if (cancel == 0)
-            result = Fibonacci(index);
+            sum = Fibonacci(index);
         platform::dispatchEvents();
-        if (cancel == 0) {
+        cycleUncut = cancels_ == cancelsBefore;
+        // A partial sum never becomes the result.
+        if (sum && cycleUncut)
+            result = sum;
+        if (cancel == 0 && cycleUncut) {
             const platform::Clock::Duration now = platform::activeClock().monotonic();
             ResultText(0).setText(resultText(result));
             ResultText(1).setText(averageText(secondsBetween(start, now), cycle));
@@ -116,17 +138,39 @@ void Form1::StartSyncCommand_Click() {
     }
 
     const platform::Clock::Duration now = platform::activeClock().monotonic();
-    if (cancel == 0) {
+    if (cancel == 0 && cycleUncut) {
         ResultText(0).setText(resultText(result));
         // Divided by the cycles that ran, not by the count as typed.
         ResultText(1).setText(averageText(secondsBetween(start, now), lastCycle));
     }
+    if (cancel == 0)
+        showIdle();
+    else
+        settleCancel();
+}
+
+void Form1::showIdle() {
+    cancelSettling.stop();
     setCaption(EndSyncCommand, QStringLiteral("End"));
     StartSyncCommand->setVisible(true);
 }
 
+void Form1::settleCancel() {
+    const platform::Clock::Duration doubleClick =
+        std::chrono::milliseconds(QGuiApplication::styleHints()->mouseDoubleClickInterval());
+    const platform::Clock::Duration left =
+        cancelledAt_ + doubleClick - platform::activeClock().monotonic();
+    if (left <= platform::Clock::Duration::zero()) {
+        showIdle();
+        return;
+    }
+    cancelSettling.start(std::chrono::ceil<std::chrono::milliseconds>(left));
+}
+
 void Form1::EndSyncCommand_Click() {
     if (platform::compareText(EndSyncCommand->text(), u"Cancel")) {
+        cancelledAt_ = platform::activeClock().monotonic();
+        ++cancels_;
         setCaption(EndSyncCommand, QStringLiteral("Canceled"));
         StartSyncCommand->setVisible(false);
         cancel = 1;
@@ -139,71 +183,7 @@ void Form1::EndSyncCommand_Click() {
 }
 
 std::int64_t Form1::Fibonacci(const double& n) {
-    if (n <= 1)
-        return baseValue(n);
-    const std::int64_t untilDispatch = cntx.untilDispatch();
-    const bool whole = n == std::floor(n) && n < 0x1p53;
-    // A whole index up to 92 gives at most F(92), a fractional one below 91 at most F(92): no sum
-    // of theirs passes 64 bits, and they nest at most 91 levels, which the room kept below the
-    // stack limit holds, so one check here stands for all of their levels.
-    const bool small = whole ? n <= largestExactIndex : n < largestExactIndex - 1;
-    Partial partial;
-    if (small) {
-        platform::checkStack();
-        partial = whole
-                      ? counted<std::int64_t, false>(static_cast<std::int64_t>(n), untilDispatch, 1)
-                      : counted<double, false>(n, untilDispatch, 1);
-    } else {
-        // The caller may already stand deep in the stack: check at once.
-        partial = whole
-                      ? counted<std::int64_t, true>(static_cast<std::int64_t>(n), untilDispatch, 1)
-                      : counted<double, true>(n, untilDispatch, 1);
-    }
-    cntx.setUntilDispatch(partial.untilDispatch);
-    return partial.sum;
-}
-
-// The hot path of the recursion. The base cases are resolved here rather than by a call of
-// their own, the stack is looked at only once per stackCheckInterval levels, the second call of
-// a level, Fibonacci(n - 2), is taken as the next turn of a loop in the same frame, and the count
-// lives in a register between dispatches, so that a call writes no memory of the window. None of
-// this changes what is counted, dispatched or tested, nor in which order.
-template <class Index, bool guarded>
-Form1::Partial Form1::counted(Index n, std::int64_t untilDispatch, int levelsToStackCheck) {
-    // Unguarded: a small index (see Fibonacci), whose sums cannot overflow and whose depth the
-    // stack check at its start has covered.
-    const auto add = [](std::int64_t a, std::int64_t b) {
-        return guarded ? fibonacciSum(a, b) : a + b;
-    };
-    if (guarded && --levelsToStackCheck == 0) [[unlikely]] {
-        // Exact also when the stack runs out here and the error leaves every level.
-        cntx.setUntilDispatch(untilDispatch);
-        platform::checkStack();
-        levelsToStackCheck = stackCheckInterval;
-    }
-    std::int64_t sum = 0;
-    for (;;) {
-        if (cancel == 1)
-            return {sum, untilDispatch};
-        if (--untilDispatch == 0) [[unlikely]] {
-            cntx.reachPace();
-            platform::dispatchEvents();
-            // A Start handled in the dispatch has counted on from where it reset the count.
-            untilDispatch = cntx.untilDispatch();
-        }
-        const Index first = n - 1;
-        if (first <= 1) {
-            sum = add(sum, baseValue(first));
-        } else {
-            const Partial part = counted<Index, guarded>(first, untilDispatch, levelsToStackCheck);
-            untilDispatch = part.untilDispatch;
-            sum = add(sum, part.sum);
-        }
-        // Made even when a cancel came during the first half; it then returns at once.
-        n = n - 2;
-        if (n <= 1)
-            return {add(sum, baseValue(n)), untilDispatch};
-    }
+    return countedFibonacci(n, cancel, cntx, platform::dispatchEvents);
 }
 
 } // namespace tessaly

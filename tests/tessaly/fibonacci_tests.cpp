@@ -121,14 +121,81 @@ TEST_F(Fibonacci, PacingFollowsACountResetDuringADispatch) {
     EXPECT_EQ(dispatches, 1 + (121392 - 10000) / 10000);
 }
 
-TEST(FibonacciSum, OverflowsOnlyBeyond64Bits) {
-    constexpr std::int64_t max = std::numeric_limits<std::int64_t>::max();
-    constexpr std::int64_t f90 = 2880067194370816120, f91 = 4660046610375530309;
-    EXPECT_EQ(fibonacciSum(f91, f90), 7540113804746346429); // F(92)
-    EXPECT_EQ(fibonacciSum(max, 0), max);
-    EXPECT_EQ(fibonacciSum(1836311903, 1134903170), 2971215073);        // F(47), past 32 bits
-    EXPECT_THROW(fibonacciSum(f91 + f90, f91), platform::RuntimeError); // F(93)
-    EXPECT_THROW(fibonacciSum(max, 1), platform::RuntimeError);
+// F(92) is the largest Fibonacci number in 64 bits; a fractional k + f gives F(k + 2). An index
+// beyond is refused before the first call, where it would otherwise run for centuries. One below
+// it starts: cancelled at its first dispatch, it raises nothing.
+TEST_F(Fibonacci, OnlyIndicesBeyond64BitsOverflow) {
+    struct Index {
+        double n;
+        bool overflows;
+    };
+    const Index indices[] = {
+        {92, false},
+        {90.5, false},
+        {90.999, false},
+        {93, true},
+        {91.5, true},
+        {91.001, true},
+        {92.5, true},
+        {50000, true},
+        {1e15, true},
+        {0x1p53, true},
+        {1e17, true},
+        {1e300, true},
+        {std::numeric_limits<double>::infinity(), true},
+        {std::numeric_limits<double>::quiet_NaN(), true},
+    };
+    atDispatch([](int) { form().cancel = 1; });
+    for (const Index& index : indices) {
+        SCOPED_TRACE(index.n);
+        form().cancel = 0;
+        form().cntx = 0;
+        dispatches = 0;
+        try {
+            form().Fibonacci(index.n);
+            EXPECT_FALSE(index.overflows);
+            EXPECT_EQ(form().cntx, CallCount::pace);
+        } catch (const platform::RuntimeError& error) {
+            EXPECT_TRUE(index.overflows);
+            EXPECT_EQ(error.kind(), platform::ErrorKind::Overflow);
+            EXPECT_EQ(form().cntx, 0);
+        }
+        EXPECT_EQ(dispatches, index.overflows ? 0 : 1);
+    }
+}
+
+// The recursion on its own, with no window: a yield of the caller's choosing, which may cancel.
+std::int16_t bareCancel = 0;
+int bareYields = 0;
+int bareCancelAt = 0;
+
+TEST(BareFibonacci, YieldsAndCancelsWithoutAWindow) {
+    struct Row {
+        double n;
+        int cancelAt; // the yield that cancels; 0: none
+        std::int64_t result, count;
+        int yields;
+    };
+    const Row rows[] = {{25, 0, 75025, 121392, 12},
+                        {25.5, 0, 196418, 196417, 19},
+                        {25, 3, -1, 30000, 3},
+                        {1, 0, 1, 0, 0}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.n);
+        bareCancel = 0;
+        bareYields = 0;
+        bareCancelAt = row.cancelAt;
+        CallCount count;
+        const std::int64_t result = countedFibonacci(row.n, bareCancel, count, [] {
+            if (++bareYields == bareCancelAt)
+                bareCancel = 1;
+        });
+        if (row.result >= 0) {
+            EXPECT_EQ(result, row.result);
+        }
+        EXPECT_EQ(count, row.count);
+        EXPECT_EQ(bareYields, row.yields);
+    }
 }
 
 TEST(Stack, BoundsAreTheThreadsRealStack) {
@@ -144,36 +211,6 @@ TEST(Stack, BoundsAreTheThreadsRealStack) {
         EXPECT_NEAR(static_cast<double>(bounds.high - bounds.low),
                     static_cast<double>(limit.rlim_cur), 64 * 1024.0);
     }
-}
-
-// The depth an index reaches, as counted calls: 1e17 - 1 is 1e17, so every call goes one level
-// deeper and the count at the error is the number of levels the stack allowed.
-std::int64_t deepestLevels(Form1& form, double n) {
-    form.cntx = 0;
-    form.cancel = 0;
-    try {
-        form.Fibonacci(n);
-    } catch (const platform::RuntimeError& error) {
-        EXPECT_EQ(error.kind(), platform::ErrorKind::OutOfStackSpace);
-        return form.cntx;
-    }
-    return -1;
-}
-
-TEST_F(Fibonacci, TheStackBoundHoldsOnBothSides) {
-    // Far deeper than any index that finishes within a lifetime (92) needs, on either path.
-    EXPECT_GT(deepestLevels(form(), 1e17), 2000);
-    // A whole index below 2^53 runs on integers, whose frames may differ in size.
-    const std::int64_t levels = deepestLevels(form(), 1e15);
-    EXPECT_GT(levels, 2000);
-    RecordProperty("levels", std::to_string(levels));
-    // A whole index n nests n - 1 counted levels. Cancel once its first chain has gone down.
-    atDispatch([&](int) {
-        if (form().cntx > levels)
-            form().cancel = 1;
-    });
-    EXPECT_EQ(deepestLevels(form(), static_cast<double>(levels + 1)), -1);
-    EXPECT_EQ(deepestLevels(form(), static_cast<double>(levels + 2)), levels);
 }
 
 TEST_F(Fibonacci, AResultPast32BitsWithACountPast32Bits) {

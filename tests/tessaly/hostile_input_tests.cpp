@@ -38,7 +38,7 @@ class HostileInput : public TessalyTest {
 // Into the index box, with one cycle. An error while reading leaves the boxes untouched.
 TEST_F(HostileInput, Index) {
     // Deeper than the stack this run was given, however large: every level takes 16 bytes or
-    // more, and a whole index n nests n - 1 levels.
+    // more, and a whole index n nests n - 1 levels. It is far beyond 64 bits too.
     const QString deeperThanTheStack =
         QString::number((platform::stackBounds().high - platform::stackLimit()) / 16 + 2);
     const Row rows[] = {
@@ -61,9 +61,12 @@ TEST_F(HostileInput, Index) {
         {"dangling exponent", "7e+", "13", "1"},
         {"two decimal points", "3.5.1", "5", "1"},
         {"negative, huge", "-1e17", "1", "1"},
-        {"never reaches a base case", "1e17", "0", "0", platform::ErrorKind::OutOfStackSpace},
-        {"deeper than the stack", deeperThanTheStack, "0", "0",
-         platform::ErrorKind::OutOfStackSpace},
+        // Numbers beyond 64 bits: refused at once rather than after centuries of calls.
+        {"never reaches a base case", "1e17", "0", "0", overflow},
+        {"deeper than the stack", deeperThanTheStack, "0", "0", overflow},
+        {"the first index beyond 64 bits", "93", "0", "0", overflow},
+        {"a fractional index beyond 64 bits", "91.5", "0", "0", overflow},
+        {"fifty thousand", "50000", "0", "0", overflow},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

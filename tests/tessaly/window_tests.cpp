@@ -1,6 +1,9 @@
 #include "tessaly_fixture.h"
 
 #include <QAccessible>
+#include <QGuiApplication>
+#include <QStyleHints>
+#include <QTimer>
 
 namespace tessaly::testing {
 namespace {
@@ -114,6 +117,17 @@ TEST_F(Window, ClicksDuringARun) {
          "End",
          false},
         {"close during a run", "25", "2", {{4, Click::Close}}, "0", "0", "0", "Cancel", true},
+        // The inner run takes dispatches 3 to 7, a third run 9 to 23: what shows is the third
+        // run's, never the sum that the outer run had when the cancel cut it short.
+        {"a start after a cancelled inner run",
+         "25",
+         "1",
+         {{2, Click::Start}, {4, Click::End}, {8, Click::Start}},
+         "75025",
+         " 15",
+         "1",
+         "End",
+         false},
     };
     for (const Script& script : scripts) {
         SCOPED_TRACE(script.name);
@@ -183,8 +197,101 @@ TEST_F(Window, AfterACancelledRunANewStartRunsNormally) {
     EXPECT_EQ(form().cntx, 121392);
 }
 
+// The busy pointer over the window at every dispatch of a run, also after a nested run has
+// ended inside it, and the window's own pointer again once the outermost run has left.
+TEST_F(Window, ThePointerIsBusyWhileARunIsUnderWay) {
+    const Script scripts[] = {
+        {"a whole run", "20", "2", {}, {}, {}, {}, {}, false},
+        {"a cancelled run", "25", "3", {{5, Click::End}}, {}, {}, {}, {}, false},
+        {"a nested run", "20", "2", {{2, Click::Start}}, {}, {}, {}, {}, false},
+        {"a cancelled nested run",
+         "20",
+         "2",
+         {{2, Click::Start}, {4, Click::End}},
+         {},
+         {},
+         {},
+         {},
+         false},
+    };
+    for (const Script& script : scripts) {
+        SCOPED_TRACE(script.name);
+        TearDown();
+        SetUp();
+        EXPECT_EQ(form().cursor().shape(), Qt::ArrowCursor);
+        atDispatch([&](int n) {
+            EXPECT_EQ(form().cursor().shape(), Qt::BusyCursor) << n;
+            for (const auto& [at, what] : script.clicks)
+                if (at == n)
+                    click(what == Click::Start ? form().StartSyncCommand : form().EndSyncCommand);
+        });
+        start(script.index, script.cycles);
+        EXPECT_GT(dispatches, 3);
+        EXPECT_EQ(form().cursor().shape(), Qt::ArrowCursor);
+    }
+}
+
 // The count of cycles as typed, and the average: the clock moves one second per dispatch, one
 // before the cycles and two per cycle, so c cycles show (1 + 2c) / c at the end.
+// The second press of a double click on "Cancel", by mouse or by Enter, comes after the run has
+// left: it finds "Canceled", which ignores it, and the program goes on. The clock moves by step at
+// every dispatch; the double-click interval is 400 ms unless the desktop says otherwise.
+TEST_F(Window, ASecondPressSoonAfterACancelDoesNotQuit) {
+    using std::chrono::milliseconds;
+    const milliseconds doubleClick(QGuiApplication::styleHints()->mouseDoubleClickInterval());
+    struct Row {
+        const char* name;
+        QString index, cycles;
+        std::vector<std::pair<int, Click>> clicks;
+        milliseconds step;
+        bool settling; // "Canceled" still shows when the run has left
+    };
+    const Row rows[] = {
+        {"cancel inside the recursion", "25", "3", {{3, Click::End}}, milliseconds(0), true},
+        {"cancel before the first cycle", "20", "2", {{1, Click::End}}, milliseconds(1), true},
+        {"cancel in a nested run",
+         "20",
+         "2",
+         {{2, Click::Start}, {4, Click::End}},
+         milliseconds(0),
+         true},
+        {"a double click's time has passed", "25", "3", {{3, Click::End}}, doubleClick, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TearDown();
+        SetUp();
+        int n = 0;
+        platform::setDispatchHook([&] {
+            clock.advance(row.step);
+            ++n;
+            for (const auto& [at, what] : row.clicks)
+                if (at == n)
+                    click(what == Click::Start ? form().StartSyncCommand : form().EndSyncCommand);
+        });
+        start(row.index, row.cycles);
+        ASSERT_FALSE(platform::programEnded());
+        QTimer& settling = form().cancelSettling;
+        EXPECT_EQ(settling.isActive(), row.settling);
+        if (row.settling) {
+            EXPECT_EQ(caption(), QStringLiteral("Canceled"));
+            EXPECT_TRUE(form().StartSyncCommand->isHidden());
+            EXPECT_LE(milliseconds(settling.remainingTime()), doubleClick);
+            EXPECT_GT(milliseconds(settling.remainingTime()), doubleClick - milliseconds(100));
+            click(form().EndSyncCommand);
+            QTest::keyClick(form().EndSyncCommand, Qt::Key_Return);
+            EXPECT_FALSE(platform::programEnded());
+            QMetaObject::invokeMethod(&settling, "timeout");
+        }
+        EXPECT_EQ(caption(), QStringLiteral("End"));
+        EXPECT_TRUE(form().StartSyncCommand->isVisible());
+        EXPECT_TRUE(inStateTable());
+        QTest::keyClick(form().EndSyncCommand, Qt::Key_Return);
+        EXPECT_TRUE(platform::programEnded());
+        EXPECT_EQ(platform::exitStatus(), 0);
+    }
+}
+
 TEST_F(Window, CycleCounts) {
     struct Cycles {
         QString typed;

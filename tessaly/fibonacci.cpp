@@ -1,0 +1,106 @@
+#include "fibonacci.h"
+
+#include "errors.h"
+#include "stack.h"
+
+#include <QString>
+
+#include <cmath>
+
+namespace tessaly {
+namespace {
+
+// F(92) is the largest Fibonacci number that 64 bits hold.
+constexpr double largestExactIndex = 92;
+
+template <class Index> std::int64_t baseValue(Index n) {
+    return n == 0 ? 0 : 1;
+}
+
+// A partial sum and the calls still to go until the next dispatch, both in registers.
+struct Partial {
+    std::int64_t sum;
+    std::int64_t untilDispatch;
+};
+
+// One computation: the flag it tests before every call, the count it hands back at every
+// dispatch and the dispatch itself.
+class Recursion {
+  public:
+    Recursion(const std::int16_t& cancel, CallCount& count, Yield yield)
+        : cancel_(cancel), count_(count), yield_(yield) {}
+
+    // Fibonacci for an index above 1, where the calls are counted. A whole index runs on
+    // integers, which subtract and compare exactly as the doubles would below 2^53.
+    template <class Index> Partial counted(Index n, std::int64_t untilDispatch) const;
+
+  private:
+    // The count has reached a multiple of the pace: the yield, and the calls to go until the next
+    // one, which a Start handled in it may have changed by resetting the count. Out of line, so
+    // that the recursion stays small enough for the compiler to unfold several of its levels into
+    // one frame, as it does for a recursion that reaches its fields directly.
+    [[gnu::cold, gnu::noinline]] std::int64_t dispatch() const {
+        count_.reachPace();
+        yield_();
+        return count_.untilDispatch();
+    }
+
+    const std::int16_t& cancel_;
+    CallCount& count_;
+    Yield yield_;
+};
+
+// The hot path of the recursion. The base cases are resolved here rather than by a call of
+// their own, the second call of a level, Fibonacci(n - 2), is taken as the next turn of a loop in
+// the same frame, and the count lives in a register between dispatches, so that a call writes no
+// memory. None of this changes what is counted, dispatched or tested, nor in which order.
+template <class Index> Partial Recursion::counted(Index n, std::int64_t untilDispatch) const {
+    std::int64_t sum = 0;
+    for (;;) {
+        if (cancel_ == 1)
+            return {sum, untilDispatch};
+        if (--untilDispatch == 0) [[unlikely]]
+            untilDispatch = dispatch();
+        const Index first = n - 1;
+        if (first <= 1) {
+            sum += baseValue(first);
+        } else {
+            const Partial part = counted<Index>(first, untilDispatch);
+            untilDispatch = part.untilDispatch;
+            sum += part.sum;
+        }
+        // Made even when a cancel came during the first half; it then returns at once.
+        n = n - 2;
+        if (n <= 1)
+            return {sum + baseValue(n), untilDispatch};
+    }
+}
+
+} // namespace
+
+void raiseResultOverflow() {
+    platform::raiseOverflow(QStringLiteral("The Fibonacci number is too large for 64 bits."));
+}
+
+std::int64_t countedFibonacci(double n, const std::int16_t& cancel, CallCount& count, Yield yield) {
+    if (n <= 1)
+        return baseValue(n);
+    const bool whole = n == std::floor(n) && n < 0x1p53;
+    // A whole index gives its own Fibonacci number, a fractional k + f that of k + 2, and F(92) is
+    // the largest that 64 bits hold. Beyond, the sum would overflow only after centuries of
+    // calls: the error comes at once instead.
+    if (!(whole ? n <= largestExactIndex : n < largestExactIndex - 1))
+        raiseResultOverflow();
+    // No sum below that bound passes 64 bits, and such an index nests at most 91 levels, which
+    // the room kept below the stack limit holds: one check here stands for all of its levels.
+    platform::checkStack();
+    const Recursion recursion(cancel, count, yield);
+    const std::int64_t untilDispatch = count.untilDispatch();
+    const Partial partial =
+        whole ? recursion.counted<std::int64_t>(static_cast<std::int64_t>(n), untilDispatch)
+              : recursion.counted<double>(n, untilDispatch);
+    count.setUntilDispatch(partial.untilDispatch);
+    return partial.sum;
+}
+
+} // namespace tessaly

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstdint>
+
+namespace tessaly {
+
+// How many counted calls a run has made. It is kept as the calls still to go until the next
+// event dispatch, so that counting a call costs one decrement and the dispatch test comes with
+// it. Being 64 bits wide it does not overflow: at a billion calls a second that would take
+// centuries.
+class CallCount {
+  public:
+    // One event dispatch per this many counted calls.
+    static constexpr std::int64_t pace = 10000;
+
+    CallCount& operator=(std::int64_t calls) {
+        const std::int64_t past = ((calls % pace) + pace) % pace;
+        paced_ = calls - past;
+        untilDispatch_ = pace - past;
+        return *this;
+    }
+    operator std::int64_t() const { return paced_ + (pace - untilDispatch_); }
+
+    // The recursion keeps the countdown in a register and hands it back only where the count
+    // can be read: at a dispatch and when a computation returns.
+    std::int64_t untilDispatch() const { return untilDispatch_; }
+    void setUntilDispatch(std::int64_t calls) { untilDispatch_ = calls; }
+    // The countdown has run out: the count stands on a multiple of the pace.
+    void reachPace() {
+        paced_ += pace;
+        untilDispatch_ = pace;
+    }
+
+    // Counts one call; true when the count has reached a multiple of the pace.
+    bool countOne() {
+        if (--untilDispatch_ != 0) [[likely]]
+            return false;
+        paced_ += pace;
+        untilDispatch_ = pace;
+        return true;
+    }
+
+  private:
+    std::int64_t paced_ = 0;
+    std::int64_t untilDispatch_ = pace;
+};
+
+// The overflow error of a Fibonacci number beyond 64 bits.
+[[noreturn, gnu::cold, gnu::noinline]] void raiseResultOverflow();
+
+// The event dispatch that the recursion yields to once every CallCount::pace counted calls.
+using Yield = void (*)();
+
+// The Fibonacci number of n by double recursion, counting the calls in count and yielding once
+// every CallCount::pace counted calls; gives up once cancel is 1, which only a yield can set,
+// and then returns a partial sum that means nothing. An index whose number exceeds 64 bits is
+// the overflow error before any call is counted.
+std::int64_t countedFibonacci(double n, const std::int16_t& cancel, CallCount& count, Yield yield);
+
+} // namespace tessaly
