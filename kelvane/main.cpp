@@ -1,11 +1,16 @@
 #include "error_words.h"
 #include "form1.h"
+#include "render.h"
 #include "runtime.h"
 
 int main(int argc, char** argv) {
     return platform::runProgram(
         argc, argv,
-        {QStringLiteral("Kelvane"), QStringLiteral("org.kelvanetessaly.Kelvane"),
-         [] { platform::ensureInstance<kelvane::Form1>().show(); },
-         QStringLiteral("Watch particles spread out from a centre."), kelvane::errorWords, true});
+        {.name = QStringLiteral("Kelvane"),
+         .desktopFile = QStringLiteral("org.kelvanetessaly.Kelvane"),
+         .showStartupForm = [] { platform::ensureInstance<kelvane::Form1>().show(); },
+         .summary = QStringLiteral("Watch particles spread out from a centre."),
+         .errorWording = kelvane::errorWords,
+         .options = kelvane::render::options(),
+         .commandLineMode = kelvane::render::commandLineMode});
 }

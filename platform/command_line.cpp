@@ -4,6 +4,8 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
+#include <cstdio>
+
 namespace platform {
 namespace {
 
@@ -42,12 +44,20 @@ constexpr QtOption qtOptions[] = {
     {"widgetcount", nullptr, "Report the widgets left at the end."},
 };
 
-void declareOptions(QCommandLineParser& parser, const QString& description, bool showQtOptions) {
+void declareOptions(QCommandLineParser& parser, const QString& description, bool showQtOptions,
+                    const std::vector<ProgramOption>& programOptions) {
     // Qt's own options are single-dash words (-platform xcb), so no option is a bundle of letters.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.setApplicationDescription(description);
     parser.addHelpOption();
     parser.addVersionOption();
+    for (const ProgramOption& own : programOptions) {
+        QCommandLineOption option(own.name, own.description);
+        option.setValueName(own.valueName);
+        const bool added = parser.addOption(option);
+        Q_ASSERT_X(added, "declareOptions", "a program option takes a name already in use");
+        Q_UNUSED(added);
+    }
     for (const QtOption& qt : qtOptions) {
         QCommandLineOption option(QString::fromLatin1(qt.name),
                                   QString::fromLatin1(qt.description));
@@ -73,6 +83,45 @@ QString joinedQtValue(const QStringList& arguments) {
             if (qt.valueName && !qt.readsJoinedValue && name == QLatin1String(qt.name))
                 return argument;
     }
+    return {};
+}
+
+// A problem with how the program's own options are spelt that the parser lets through: one dash
+// (which Qt's single-dash words make an option all the same), or the same option twice.
+QString programOptionProblem(const QStringList& arguments, const QCommandLineParser& parser,
+                             const std::vector<ProgramOption>& programOptions) {
+    const auto find = [&](const QString& name) -> const ProgramOption* {
+        for (const ProgramOption& own : programOptions)
+            if (own.name == name)
+                return &own;
+        return nullptr;
+    };
+    const auto takesNextValue = [&](const QString& name) {
+        if (const ProgramOption* own = find(name))
+            return !own->valueName.isEmpty();
+        for (const QtOption& qt : qtOptions)
+            if (qt.valueName && name == QLatin1String(qt.name))
+                return true;
+        return false;
+    };
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (argument == QLatin1String("--"))
+            break;
+        if (!argument.startsWith(QLatin1Char('-')) || argument.size() < 2)
+            continue;
+        const bool twoDashes = argument.startsWith(QLatin1String("--"));
+        const QString spelt = argument.section(QLatin1Char('='), 0, 0);
+        const QString name = spelt.mid(twoDashes ? 2 : 1);
+        if (!twoDashes && find(name))
+            return QStringLiteral("Option '%1': write it with two dashes, as in '-%2'.")
+                .arg(argument, spelt);
+        if (!argument.contains(QLatin1Char('=')) && takesNextValue(name))
+            ++i; // its value, whatever it looks like
+    }
+    for (const ProgramOption& own : programOptions)
+        if (parser.optionNames().count(own.name) > 1)
+            return QStringLiteral("Option '--%1' is given more than once.").arg(own.name);
     return {};
 }
 
@@ -124,18 +173,24 @@ QString programName(const QStringList& arguments, const QString& fallback) {
     return name.isEmpty() ? fallback : printable(name);
 }
 
-CommandLine readCommandLine(const QStringList& arguments, const QString& description) {
+CommandLine readCommandLine(const QStringList& arguments, const QString& description,
+                            const std::vector<ProgramOption>& programOptions) {
     const QString program = programName(arguments, QCoreApplication::applicationName().toLower());
     QCommandLineParser parser;
-    declareOptions(parser, description, false);
+    declareOptions(parser, description, false, programOptions);
 
     CommandLine result;
     const bool parsed = parser.parse(arguments);
     const QString joined = parsed ? joinedQtValue(arguments) : QString();
-    if (!parsed || !parser.positionalArguments().isEmpty() || !joined.isEmpty()) {
+    const QString ownProblem =
+        parsed ? programOptionProblem(arguments, parser, programOptions) : QString();
+    if (!parsed || !parser.positionalArguments().isEmpty() || !joined.isEmpty() ||
+        !ownProblem.isEmpty()) {
         QString error;
         if (!parsed)
             error = parser.errorText();
+        else if (!ownProblem.isEmpty())
+            error = ownProblem;
         else if (!joined.isEmpty())
             error = QStringLiteral("Option '%1': give the value as the next argument, as in "
                                    "'%2 %3'.")
@@ -151,7 +206,7 @@ CommandLine readCommandLine(const QStringList& arguments, const QString& descrip
         result.exitStatus = 2;
     } else if (parser.isSet(QStringLiteral("help-all"))) {
         QCommandLineParser all;
-        declareOptions(all, description, true);
+        declareOptions(all, description, true, programOptions);
         result.action = CommandLine::Action::ShowHelp;
         result.text = helpText(all, program);
     } else if (parser.isSet(QStringLiteral("help"))) {
@@ -164,8 +219,30 @@ CommandLine readCommandLine(const QStringList& arguments, const QString& descrip
     } else {
         result.platformOption = parser.value(QStringLiteral("platform"));
         result.displayOption = parser.value(QStringLiteral("display"));
+        for (const ProgramOption& own : programOptions)
+            if (parser.isSet(own.name))
+                result.programArguments.values.insert(own.name, parser.value(own.name));
+        if (!result.programArguments.values.isEmpty()) {
+            result.action = CommandLine::Action::ProgramMode;
+            result.programArguments.program = program;
+        }
     }
     return result;
+}
+
+int usageError(const QString& program, const QString& problem) {
+    const QString text =
+        QStringLiteral("%1: %2\nTry '%1 --help'.\n").arg(program, printable(problem));
+    std::fputs(text.toLocal8Bit().constData(), stderr);
+    std::fflush(stderr);
+    return 2;
+}
+
+int runFailure(const QString& program, const QString& problem) {
+    const QString text = program + QStringLiteral(": ") + printable(problem) + QLatin1Char('\n');
+    std::fputs(text.toLocal8Bit().constData(), stderr);
+    std::fflush(stderr);
+    return 1;
 }
 
 } // namespace platform

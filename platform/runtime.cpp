@@ -88,6 +88,23 @@ void print(std::FILE* stream, const QString& text) {
     std::fflush(stream);
 }
 
+// The program's mode runs outside every handler: what it lets out ends it here, on one line.
+int runCommandLineMode(const Project& project, const ProgramArguments& arguments) {
+    setErrorWording(project.errorWording);
+    if (!project.commandLineMode)
+        return usageError(arguments.program,
+                          QStringLiteral("This program has no command-line mode."));
+    try {
+        return project.commandLineMode(arguments);
+    } catch (const RuntimeError& error) {
+        return runFailure(arguments.program, errorText(error).simplified());
+    } catch (const std::bad_alloc&) {
+        return runFailure(arguments.program, describe(ErrorKind::OutOfMemory));
+    } catch (const std::exception& error) {
+        return runFailure(arguments.program, QString::fromLocal8Bit(error.what()));
+    }
+}
+
 } // namespace
 
 void startProgram(const Project& project) {
@@ -101,7 +118,7 @@ int runProgram(int& argc, char** argv, const Project& project) {
 
     // Read before the application exists, which needs a display: --help and --version do not.
     const QStringList arguments = argumentList(argc, argv);
-    const CommandLine commandLine = readCommandLine(arguments, project.summary);
+    const CommandLine commandLine = readCommandLine(arguments, project.summary, project.options);
     switch (commandLine.action) {
     case CommandLine::Action::Run:
         break;
@@ -112,6 +129,8 @@ int runProgram(int& argc, char** argv, const Project& project) {
     case CommandLine::Action::ShowVersion:
         print(stdout, commandLine.text);
         return commandLine.exitStatus;
+    case CommandLine::Action::ProgramMode:
+        return runCommandLineMode(project, commandLine.programArguments);
     }
 
     const QString program = programName(arguments, project.name.toLower());
@@ -213,6 +232,10 @@ void setErrorWording(ErrorWording wording) {
 }
 
 QString reportText(const RuntimeError& error) {
+    return errorText(error) + QStringLiteral("\n\nThe program will close when you press OK.");
+}
+
+QString errorText(const RuntimeError& error) {
     QString words;
     if (state().wording) {
         // The wording reads the windows; should that fail, the plain description still serves.
@@ -222,9 +245,7 @@ QString reportText(const RuntimeError& error) {
             words.clear();
         }
     }
-    if (words.isEmpty())
-        words = describe(error.kind());
-    return words + QStringLiteral("\n\nThe program will close when you press OK.");
+    return words.isEmpty() ? describe(error.kind()) : words;
 }
 
 void resetProgram() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "command_line.h"
 #include "errors.h"
 
 #include <QObject>
@@ -19,6 +20,14 @@ struct ProgramEnded {};
 // what they can do instead. An empty text leaves the plain description of the error's kind.
 using ErrorWording = std::function<QString(const RuntimeError&)>;
 
+// What a program does on the command line instead of opening windows: it receives the values of
+// its own options and returns the exit status. It runs before any application object exists and
+// creates what it needs itself: one that draws creates a QApplication on the offscreen plug-in,
+// so that no display is needed. Values it cannot use are reported with usageError (status 2), what
+// it cannot do with runFailure (status 1). A run-time error it lets out is reported on one line in
+// the program's words, with status 1.
+using CommandLineMode = std::function<int(const ProgramArguments&)>;
+
 struct Project {
     QString name;        // product name, also the application name
     QString desktopFile; // id of the desktop entry, also the name of the icon
@@ -28,6 +37,10 @@ struct Project {
     // Places its windows itself, which only X11 lets it: it prefers X11 (XWayland on a Wayland
     // desktop) where the user chose no platform. A program that does not runs natively there.
     bool placesWindows = false;
+    // The program's own options, listed in --help; when any of them is given, runProgram calls
+    // commandLineMode instead of opening windows.
+    std::vector<ProgramOption> options = {};
+    CommandLineMode commandLineMode = {};
 };
 
 inline constexpr const char* programVersion = "1.00";
@@ -35,7 +48,9 @@ inline constexpr const char* programVersion = "1.00";
 // Reads the command line, creates the application, shows the start-up window and dispatches
 // events until the program ends; returns the exit status (0 after End or closing the start-up
 // window, or after --help or --version; 1 after a run-time error or when no display can be
-// reached; 2 after a usage error). The icon comes from the resource :/icons/<desktopFile>.svg.
+// reached; 2 after a usage error). With one of the program's own options it runs the program's
+// command-line mode instead and returns its status. The icon comes from the resource
+// :/icons/<desktopFile>.svg.
 int runProgram(int& argc, char** argv, const Project& project);
 
 // What runProgram does short of the event loop (the start-up window and the project's wording of
@@ -83,6 +98,10 @@ void setErrorWording(ErrorWording wording);
 // What the report says: the program's words for the error, or the plain description of its kind
 // when it has none, and then that the program will close.
 QString reportText(const RuntimeError& error);
+
+// The program's words for the error, or the plain description of its kind: what a command-line
+// mode prints.
+QString errorText(const RuntimeError& error);
 
 // Back to the state of a fresh program start: deletes the window instances, forgets the end,
 // restarts the random sequence. For tests, and for runProgram on its way out.

@@ -1,4 +1,5 @@
 #include "command_line.h"
+#include "runtime.h"
 
 #include <QCoreApplication>
 
@@ -131,6 +132,151 @@ TEST_F(CommandLineTest, AProgramStartedWithoutANameGoesByItsOwn) {
     EXPECT_TRUE(error.text.contains(QStringLiteral("Usage: kelvane [options]")));
     EXPECT_EQ(programName({QStringLiteral("/opt/x/tessaly")}, QStringLiteral("t")),
               QStringLiteral("tessaly"));
+}
+
+} // namespace
+
+namespace {
+
+const std::vector<ProgramOption> ownOptions = {
+    {QStringLiteral("factor"), QStringLiteral("number"), QStringLiteral("How fast it spreads.")},
+    {QStringLiteral("render"), QStringLiteral("file"), QStringLiteral("Where the picture goes.")},
+    {QStringLiteral("json"), {}, QStringLiteral("Print JSON.")},
+};
+
+CommandLine readOwn(const QStringList& options) {
+    return readCommandLine(QStringList{QStringLiteral("/usr/bin/kelvane")} + options,
+                           QStringLiteral("Watch particles."), ownOptions);
+}
+
+TEST_F(CommandLineTest, ProgramOptionsAreReadTheGnuWayAndStrictly) {
+    using Values = QMap<QString, QString>;
+    struct Row {
+        QStringList options;
+        Action action;
+        Values values;
+        QString error = {}; // the first line of a usage error, after the program's name
+    };
+    const Row rows[] = {
+        {{}, Action::Run, {}},
+        {{"-platform", "offscreen"}, Action::Run, {}},
+        {{"--factor", "2", "--render", "a.png"},
+         Action::ProgramMode,
+         {{"factor", "2"}, {"render", "a.png"}}},
+        {{"--factor=2.5", "--json"}, Action::ProgramMode, {{"factor", "2.5"}, {"json", ""}}},
+        // The values are the mode's to judge, a value that starts with a dash included.
+        {{"--factor=", "-display", ":3"}, Action::ProgramMode, {{"factor", ""}}},
+        {{"--factor", "-2"}, Action::ProgramMode, {{"factor", "-2"}}},
+        {{"--render", "-factor"}, Action::ProgramMode, {{"render", "-factor"}}},
+        {{"--factor", "2", "--help"}, Action::ShowHelp, {}},
+        {{"--json", "--version"}, Action::ShowVersion, {}},
+        {{"--factor"}, Action::UsageError, {}, "Missing value after '--factor'."},
+        {{"--json=yes"}, Action::UsageError, {}, "Unexpected value after '--json'."},
+        {{"-factor", "2"},
+         Action::UsageError,
+         {},
+         "Option '-factor': write it with two dashes, as in '--factor'."},
+        {{"-json"},
+         Action::UsageError,
+         {},
+         "Option '-json': write it with two dashes, as in '--json'."},
+        {{"--factor", "1", "--factor=2"},
+         Action::UsageError,
+         {},
+         "Option '--factor' is given more than once."},
+        {{"--factor", "1", "stray"}, Action::UsageError, {}, "Unexpected argument 'stray'."},
+        {{"--json", "--", "--factor"}, Action::UsageError, {}, "Unexpected argument '--factor'."},
+        {{"--size", "3"}, Action::UsageError, {}, "Unknown option 'size'."},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.options.join(QLatin1Char(' ')).toStdString());
+        const CommandLine line = readOwn(row.options);
+        EXPECT_EQ(line.action, row.action);
+        EXPECT_EQ(line.programArguments.values, row.values);
+        if (row.action == Action::ProgramMode) {
+            EXPECT_EQ(line.programArguments.program, QStringLiteral("kelvane"));
+        }
+        if (row.action == Action::UsageError) {
+            EXPECT_EQ(line.exitStatus, 2);
+            EXPECT_EQ(line.text.section(QLatin1Char('\n'), 0, 0),
+                      QStringLiteral("kelvane: ") + row.error);
+        }
+    }
+}
+
+TEST_F(CommandLineTest, ProgramOptionsAreInTheHelp) {
+    for (const char* help : {"--help", "--help-all"}) {
+        const QString text = readOwn({help}).text;
+        EXPECT_TRUE(text.contains(QStringLiteral("--factor <number>"))) << text.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("How fast it spreads.")));
+        EXPECT_TRUE(text.contains(QStringLiteral("--json")));
+    }
+}
+
+TEST_F(CommandLineTest, AModeReportsOnTheStandardErrorWithItsStatus) {
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(usageError(QStringLiteral("kelvane"), QStringLiteral("No \x1b here.")), 2);
+    EXPECT_EQ(runFailure(QStringLiteral("kelvane"), QStringLiteral("Cannot write.")), 1);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "kelvane: No \\e here.\nTry 'kelvane --help'.\nkelvane: Cannot write.\n");
+}
+
+TEST_F(CommandLineTest, RunProgramHandsTheProgramOptionsToTheModeWithoutWindows) {
+    struct Row {
+        QStringList arguments;
+        std::function<int()> mode;
+        int status;
+        std::string standardError;
+    };
+    ProgramArguments received;
+    const Row rows[] = {
+        {{"--factor=3"}, [] { return 7; }, 7, ""},
+        {{"--json"},
+         [] {
+             throw RuntimeError(ErrorKind::Overflow, QStringLiteral("deep"));
+             return 0;
+         },
+         1,
+         "kelvane: Too large.\n"},
+        {{"--json"},
+         [] {
+             throw RuntimeError(ErrorKind::FloatFault, {});
+             return 0;
+         },
+         1,
+         "kelvane: " + describe(ErrorKind::FloatFault).toStdString() + "\n"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.arguments.join(QLatin1Char(' ')).toStdString());
+        QByteArrayList bytes{"kelvane"};
+        for (const QString& argument : row.arguments)
+            bytes.append(argument.toLocal8Bit());
+        std::vector<char*> argv;
+        for (QByteArray& argument : bytes)
+            argv.push_back(argument.data());
+        int argc = static_cast<int>(argv.size());
+        const Project project{QStringLiteral("Kelvane"),
+                              QStringLiteral("k"),
+                              [] { FAIL() << "a window opened"; },
+                              QStringLiteral("Watch."),
+                              [](const RuntimeError& error) {
+                                  return error.kind() == ErrorKind::Overflow
+                                             ? QStringLiteral("Too large.")
+                                             : QString();
+                              },
+                              ownOptions,
+                              [&](const ProgramArguments& arguments) {
+                                  received = arguments;
+                                  return row.mode();
+                              }};
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(runProgram(argc, argv.data(), project), row.status);
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(), row.standardError);
+        EXPECT_EQ(received.program, QStringLiteral("kelvane"));
+    }
+    EXPECT_EQ(received.value(QStringLiteral("json")), QString());
+    EXPECT_TRUE(received.isSet(QStringLiteral("json")));
+    setErrorWording(nullptr);
 }
 
 } // namespace

@@ -1,0 +1,164 @@
+#include "parameters.h"
+
+#include "errors.h"
+#include "text.h"
+
+#include <QRegularExpression>
+#include <QWidget>
+
+#include <cmath>
+#include <limits>
+
+namespace kelvane::render {
+namespace {
+
+const QString factorName = QStringLiteral("factor");
+const QString randomName = QStringLiteral("random");
+const QString dynamicName = QStringLiteral("dynamic");
+const QString sizeName = QStringLiteral("size");
+const QString renderName = QStringLiteral("render");
+const QString framesName = QStringLiteral("frames");
+
+QString quoted(const QString& value) {
+    return QLatin1Char('\'') + value + QLatin1Char('\'');
+}
+
+// The expansion factor as the box reads it, with nothing before or after the number: the window
+// is lenient with what follows a number, a command line is not.
+bool readFactor(const QString& text, QString& problem) {
+    static const QRegularExpression number(
+        QStringLiteral(R"(^[+-]?([0-9]+\.?[0-9]*|\.[0-9]+)([eE][+-]?[0-9]+)?$)"));
+    if (!number.match(text).hasMatch()) {
+        problem = QStringLiteral("--factor: %1 is not a number.").arg(quoted(text));
+        return false;
+    }
+    const std::optional<double> factor = platform::readableNumber(text);
+    if (!factor) {
+        problem =
+            QStringLiteral("--factor: %1 is too large to read as a number.").arg(quoted(text));
+        return false;
+    }
+    if (!(*factor > 0)) {
+        problem = QStringLiteral("--factor: the expansion factor must be a number greater than 0, "
+                                 "not %1.")
+                      .arg(quoted(text));
+        return false;
+    }
+    return true;
+}
+
+std::optional<bool> readYesNo(const QString& name, const QString& text, QString& problem) {
+    if (text.compare(QLatin1String("yes"), Qt::CaseInsensitive) == 0)
+        return true;
+    if (text.compare(QLatin1String("no"), Qt::CaseInsensitive) == 0)
+        return false;
+    problem = QStringLiteral("--%1: give yes or no, not %2.").arg(name, quoted(text));
+    return std::nullopt;
+}
+
+std::optional<QSize> readSize(const QString& text, QString& problem) {
+    static const QRegularExpression pattern(QStringLiteral(R"(^([0-9]+)[xX]([0-9]+)$)"));
+    const QRegularExpressionMatch match = pattern.match(text);
+    if (!match.hasMatch()) {
+        problem = QStringLiteral("--size: give the width and height in pixels as WIDTHxHEIGHT, as "
+                                 "in 410x364, not %1.")
+                      .arg(quoted(text));
+        return std::nullopt;
+    }
+    // Digits beyond what a number holds are a side far too large, not a malformed size.
+    const auto side = [&](int group) {
+        bool read = false;
+        const qlonglong value = match.captured(group).toLongLong(&read);
+        return read ? value : std::numeric_limits<qlonglong>::max();
+    };
+    const qlonglong width = side(1);
+    const qlonglong height = side(2);
+    if (width < 1 || height < 1) {
+        problem = QStringLiteral("--size: the width and the height must be at least 1 pixel, not "
+                                 "%1.")
+                      .arg(quoted(text));
+        return std::nullopt;
+    }
+    if (width > QWIDGETSIZE_MAX || height > QWIDGETSIZE_MAX) {
+        problem = QStringLiteral("--size: a window's side can be at most %1 pixels, not %2.")
+                      .arg(QWIDGETSIZE_MAX)
+                      .arg(quoted(text));
+        return std::nullopt;
+    }
+    return QSize(static_cast<int>(width), static_cast<int>(height));
+}
+
+bool readPath(const platform::ProgramArguments& arguments, const QString& name, QString& path,
+              QString& problem) {
+    if (!arguments.isSet(name))
+        return true;
+    path = arguments.value(name);
+    if (path.isEmpty())
+        problem =
+            QStringLiteral("--%1: give the name of the %2 to write to.")
+                .arg(name, name == framesName ? QStringLiteral("folder") : QStringLiteral("file"));
+    return !path.isEmpty();
+}
+
+} // namespace
+
+std::vector<platform::ProgramOption> options() {
+    return {
+        {renderName, QStringLiteral("file"),
+         QStringLiteral("Run the animation at once, without a window, and write its final "
+                        "picture to <file> as PNG.")},
+        {framesName, QStringLiteral("folder"),
+         QStringLiteral("Write the picture of every step to <folder> as PNG files: frame-001.png, "
+                        "frame-002.png and on.")},
+        {factorName, QStringLiteral("number"),
+         QStringLiteral("Expansion factor, a number greater than 0 (default 1).")},
+        {randomName, QStringLiteral("yes|no"),
+         QStringLiteral("Random directions, or evenly spread ones (default yes).")},
+        {dynamicName, QStringLiteral("yes|no"),
+         QStringLiteral("Particles that spread out, or a field that stays (default yes).")},
+        {sizeName, QStringLiteral("WxH"),
+         QStringLiteral("Size of the display window in pixels (default 410x364).")},
+    };
+}
+
+std::optional<Parameters> readParameters(const platform::ProgramArguments& arguments,
+                                         QString& problem) {
+    Parameters parameters;
+    if (arguments.isSet(factorName)) {
+        if (!readFactor(arguments.value(factorName), problem))
+            return std::nullopt;
+        parameters.factor = arguments.value(factorName);
+    }
+    for (const auto& [name, toggle] :
+         {std::pair{&randomName, &parameters.random}, {&dynamicName, &parameters.dynamic}}) {
+        if (!arguments.isSet(*name))
+            continue;
+        const std::optional<bool> yes = readYesNo(*name, arguments.value(*name), problem);
+        if (!yes)
+            return std::nullopt;
+        *toggle = *yes;
+    }
+    if (arguments.isSet(sizeName)) {
+        const std::optional<QSize> size = readSize(arguments.value(sizeName), problem);
+        if (!size)
+            return std::nullopt;
+        parameters.size = *size;
+    }
+    if (!readPath(arguments, renderName, parameters.picture, problem) ||
+        !readPath(arguments, framesName, parameters.frames, problem))
+        return std::nullopt;
+    if (parameters.picture.isEmpty() && parameters.frames.isEmpty()) {
+        problem = QStringLiteral("say where the pictures go: give --render FILE, --frames FOLDER "
+                                 "or both.");
+        return std::nullopt;
+    }
+    return parameters;
+}
+
+int stepCount(int height) {
+    // The run's own arithmetic: steps from a radius of 1 up to half the height less 10.
+    const double maxRadius = height / 2.0 - 10;
+    return maxRadius < 1 ? 0 : static_cast<int>(std::floor(maxRadius));
+}
+
+} // namespace kelvane::render

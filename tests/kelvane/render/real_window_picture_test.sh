@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# The picture --render writes, held pixel for pixel against the display window of the real
+# program after one Simulate with the same boxes, on an X server of its own. A run paces itself at
+# 0.3 s a step, 52 s at the design size: where libfaketime is there, the program's clock runs
+# twenty times as fast, which changes the pace and nothing of what is drawn.
+#
+# usage: real_window_picture_test.sh KELVANE
+set -euo pipefail
+
+kelvane=$1
+source "$(dirname "$0")/../../../tools/own_x_server.sh"
+start_own_x_server 1280x1024
+for tool in import compare identify; do
+    command -v "$tool" >/dev/null || { echo "missing $tool: run tools/setup.sh" >&2; exit 1; }
+done
+work=$xvfb_dir/pictures
+mkdir -p "$work"
+
+# Client-area points of the control window's boxes and of "Simulate".
+tnc=(144 68) trandom=(144 100) tdynamic=(144 132) simulate=(60 24)
+
+# Preloaded into the program itself, so that its process id is the program's. A sanitizer's
+# run-time must come first and takes no preload.
+faketime_library=$(ls /usr/lib/*/faketime/libfaketime.so.1 2>/dev/null | head -n 1 || true)
+if [ -n "$faketime_library" ] && ! ldd "$kelvane" | grep -q libasan; then
+    fast=(env LD_PRELOAD="$faketime_library" FAKETIME="+0 x20")
+    rows=("1 yes yes" "2.5 no yes" "0.5 yes no")
+    limit=60
+else
+    echo "note: no libfaketime (package faketime), one run at the real pace (about a minute)"
+    fast=()
+    rows=("2.5 no yes")
+    limit=150
+fi
+
+click() { # WINDOW X Y
+    xdotool mousemove --window "$1" "$2" "$3" click 1
+}
+
+# Whether the window comes to show the picture within the limit. Every step draws a larger ring,
+# so only the last one can match the final picture.
+shows_picture() { # WINDOW PICTURE
+    local end=$((SECONDS + limit))
+    while [ "$SECONDS" -lt "$end" ]; do
+        import -window "$1" "png:$work/window.png"
+        differing=$(compare -metric AE "$work/window.png" "$2" null: 2>&1 || true)
+        [ "$differing" = 0 ] && return 0
+        sleep 0.2
+    done
+    return 1
+}
+
+failures=0
+for row in "${rows[@]}"; do
+    read -r factor random dynamic <<<"$row"
+    started=$SECONDS
+    "$kelvane" --render "$work/render.png" --factor "$factor" --random "$random" \
+        --dynamic "$dynamic"
+    "${fast[@]}" "$kelvane" &
+    program_pid=$!
+    control=$(wait_for_window Control) || { echo "no window Control" >&2; exit 1; }
+    if [ "$factor" != 1 ]; then
+        xdotool mousemove --window "$control" "${tnc[@]}" click --repeat 3 1
+        xdotool key --window "$control" ctrl+a type "$factor"
+    fi
+    [ "$random" = yes ] || click "$control" "${trandom[@]}"
+    [ "$dynamic" = yes ] || click "$control" "${tdynamic[@]}"
+    click "$control" "${simulate[@]}"
+    display=$(wait_for_window Display) || { echo "no window Display" >&2; exit 1; }
+    what="factor $factor, random $random, dynamic $dynamic"
+    if shows_picture "$display" "$work/render.png"; then
+        echo "ok: $what: the same picture ($((SECONDS - started)) s)"
+    else
+        echo "FAIL: $what: the window $(identify -format %wx%h "$work/window.png") differs from" \
+            "the picture in $differing pixels at the end" >&2
+        failures=$((failures + 1))
+        [ -z "${KEEP_SHOTS:-}" ] || cp "$work/window.png" "$KEEP_SHOTS/window-$factor.png"
+        [ -z "${KEEP_SHOTS:-}" ] || cp "$work/render.png" "$KEEP_SHOTS/render-$factor.png"
+    fi
+    kill "$program_pid"
+    wait "$program_pid" 2>/dev/null || true
+    program_pid=
+    # Its windows go with its connection; the next program's must not be taken for them.
+    for _ in $(seq 100); do
+        xdotool search --onlyvisible --name '^(Control|Display)$' >/dev/null 2>&1 || break
+        sleep 0.05
+    done
+done
+[ "$failures" -eq 0 ] || exit 1
+echo "all pictures the same"
