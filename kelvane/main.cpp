@@ -11,6 +11,7 @@ int main(int argc, char** argv) {
          .showStartupForm = [] { platform::ensureInstance<kelvane::Form1>().show(); },
          .summary = QStringLiteral("Watch particles spread out from a centre."),
          .errorWording = kelvane::errorWords,
+         .placesWindows = true,
          .options = kelvane::render::options(),
          .commandLineMode = kelvane::render::commandLineMode});
 }
