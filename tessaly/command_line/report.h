@@ -25,13 +25,13 @@ std::optional<Statistics> statistics(const std::vector<double>& seconds);
 // What a run came to, cancelled or not.
 struct Outcome {
     double index = 0;
-    QString indexText;           // as given
-    std::int64_t cycles = 1;     // as asked for
-    double callsPerCycle = 0;    // counted calls of one cycle
-    std::vector<double> seconds; // of every cycle done
+    QString indexText = {};           // as given
+    std::int64_t cycles = 1;          // as asked for
+    double callsPerCycle = 0;         // counted calls of one cycle
+    std::vector<double> seconds = {}; // of every cycle done
     // The number the cycles done gave; none when no cycle finished. A cancelled cycle's partial
     // sum never becomes it.
-    std::optional<std::int64_t> result;
+    std::optional<std::int64_t> result = {};
     bool cancelled = false;
 };
 
