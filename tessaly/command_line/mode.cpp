@@ -7,9 +7,11 @@
 #include "runtime.h"
 #include "settings.h"
 
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include <unistd.h>
@@ -142,7 +144,11 @@ int commandLineMode(const platform::ProgramArguments& arguments) {
                 .toJson()));
     else
         print(summaryText(outcome));
-    std::fflush(stdout);
+    // A full disk or a closed pipe must not pass for a run whose figures were kept.
+    if (std::fflush(stdout) != 0 || std::ferror(stdout))
+        return platform::runFailure(arguments.program,
+                                    QStringLiteral("cannot write the results: %1")
+                                        .arg(QString::fromLocal8Bit(std::strerror(errno))));
     return outcome.cancelled ? 128 + caughtSignal : 0;
 }
 

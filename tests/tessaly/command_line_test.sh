@@ -52,6 +52,11 @@ done <<'ROWS'
 1|too large to read as a number|--index 1e999
 ROWS
 
+# Results that cannot be written are a failure, not a run that went well.
+"$tessaly" --index 5 >/dev/full 2>"$work/err"
+check "--index 5 >/dev/full: status" 1 "$?"
+said "--index 5 >/dev/full" "tessaly: cannot write the results: No space left on device" "$work/err"
+
 # The JSON document, parsed.
 "$tessaly" --index 20 --cycles 3 --json >"$work/json" 2>"$work/err"
 check "--json: status" 0 "$?"
