@@ -4,6 +4,7 @@
 #include "platform/core/text.h"
 #include "platform/forms/runtime.h"
 #include "tessaly/form1.h"
+#include "tessaly/limit_words.h"
 
 #include <cmath>
 #include <cstdint>
@@ -15,10 +16,6 @@ namespace {
 
 using platform::ErrorKind;
 
-// F(92) is the largest Fibonacci number 64 bits hold; an index k + f with a fraction gives
-// F(k + 2), so a fractional index must stay below 91.
-constexpr double largestIndex = 92;
-constexpr double fractionalBound = 91;
 constexpr auto mostCycles = std::numeric_limits<std::int32_t>::max();
 
 QString number(double value) {
@@ -27,10 +24,6 @@ QString number(double value) {
 
 bool fractional(double index) {
     return index != std::floor(index);
-}
-
-bool beyond64Bits(double index) {
-    return fractional(index) ? index > fractionalBound : index > largestIndex;
 }
 
 QString largestIndexWords(double index) {
@@ -54,18 +47,14 @@ bool fitsCycleCount(double cycles) {
 // of one of them is the first of these that fails.
 QString overflowWords(const Form1& window, double cycles, std::optional<double> index) {
     if (!index)
-        return QStringLiteral("The index you typed, %1, is too large to read as a number. The "
-                              "largest index this calculator can compute is 92.")
-            .arg(platform::quoteTyped(window.NText->text()));
+        return unreadableIndexWords(window.NText->text());
     if (!fitsCycleCount(cycles))
         return QStringLiteral("The number of cycles, %1, is more than this calculator can count. "
                               "A run can have at most %2 cycles.")
             .arg(number(cycles))
             .arg(mostCycles);
     if (beyond64Bits(*index))
-        return QStringLiteral("The Fibonacci number of index %1 is larger than this calculator "
-                              "can hold (64 bits); %2.")
-            .arg(number(*index), largestIndexWords(*index));
+        return beyond64BitsWords(*index);
     return {};
 }
 

@@ -23,25 +23,33 @@ struct Partial {
     std::int64_t untilDispatch;
 };
 
-// One computation: the flag it tests before every call, the count it hands back at every
-// dispatch and the dispatch itself.
+// A cancel found at a dispatch. Only a yield can set the flag, so it is tested where a yield has
+// just returned, and the recursion leaves at once from there: no call tests it on its own, and
+// the calls after the cancel, which would have found it and counted nothing, are not made.
+struct Cancelled {};
+
+// One computation: the count it hands back at every dispatch, the dispatch itself and the flag it
+// tests after each.
 class Recursion {
   public:
     Recursion(const std::int16_t& cancel, CallCount& count, Yield yield)
         : cancel_(cancel), count_(count), yield_(yield) {}
 
     // Fibonacci for an index above 1, where the calls are counted. A whole index runs on
-    // integers, which subtract and compare exactly as the doubles would below 2^53.
+    // integers, which subtract and compare exactly as the doubles would below 2^53. Throws
+    // Cancelled when a yield has set the flag; the count then stands as that dispatch left it.
     template <class Index> Partial counted(Index n, std::int64_t untilDispatch) const;
 
   private:
     // The count has reached a multiple of the pace: the yield, and the calls to go until the next
     // one, which a Start handled in it may have changed by resetting the count. Out of line, so
     // that the recursion stays small enough for the compiler to unfold several of its levels into
-    // one frame, as it does for a recursion that reaches its fields directly.
+    // one frame.
     [[gnu::cold, gnu::noinline]] std::int64_t dispatch() const {
         count_.reachPace();
         yield_();
+        if (cancel_ == 1)
+            throw Cancelled{};
         return count_.untilDispatch();
     }
 
@@ -52,13 +60,11 @@ class Recursion {
 
 // The hot path of the recursion. The base cases are resolved here rather than by a call of
 // their own, the second call of a level, Fibonacci(n - 2), is taken as the next turn of a loop in
-// the same frame, and the count lives in a register between dispatches, so that a call writes no
-// memory. None of this changes what is counted, dispatched or tested, nor in which order.
+// the same frame, and the count lives in a register between dispatches, so that a call reads and
+// writes no memory. None of this changes what is counted or dispatched, nor in which order.
 template <class Index> Partial Recursion::counted(Index n, std::int64_t untilDispatch) const {
     std::int64_t sum = 0;
     for (;;) {
-        if (cancel_ == 1)
-            return {sum, untilDispatch};
         if (--untilDispatch == 0) [[unlikely]]
             untilDispatch = dispatch();
         const Index first = n - 1;
@@ -69,7 +75,6 @@ template <class Index> Partial Recursion::counted(Index n, std::int64_t untilDis
             untilDispatch = part.untilDispatch;
             sum += part.sum;
         }
-        // Made even when a cancel came during the first half; it then returns at once.
         n = n - 2;
         if (n <= 1)
             return {sum + baseValue(n), untilDispatch};
@@ -94,13 +99,36 @@ std::int64_t countedFibonacci(double n, const std::int16_t& cancel, CallCount& c
     // No sum below that bound passes 64 bits, and such an index nests at most 91 levels, which
     // the room kept below the stack limit holds: one check here stands for all of its levels.
     platform::checkStack();
+    // A cancel before the first counted call: it finds the flag and counts nothing.
+    if (cancel == 1)
+        return 0;
     const Recursion recursion(cancel, count, yield);
     const std::int64_t untilDispatch = count.untilDispatch();
-    const Partial partial =
-        whole ? recursion.counted<std::int64_t>(static_cast<std::int64_t>(n), untilDispatch)
-              : recursion.counted<double>(n, untilDispatch);
-    count.setUntilDispatch(partial.untilDispatch);
-    return partial.sum;
+    try {
+        const Partial partial =
+            whole ? recursion.counted<std::int64_t>(static_cast<std::int64_t>(n), untilDispatch)
+                  : recursion.counted<double>(n, untilDispatch);
+        count.setUntilDispatch(partial.untilDispatch);
+        return partial.sum;
+    } catch (const Cancelled&) {
+        // The partial sum of a cancelled computation means nothing; the count is exact.
+        return 0;
+    }
+}
+
+double countedCalls(double n) {
+    if (!(n > 1))
+        return 0;
+    // The calls of a fractional k + f are those of the whole k + 1.
+    const double whole = n == std::floor(n) ? n : std::floor(n) + 1;
+    double previous = 0, current = 1; // F(0), F(1)
+    // Past F(1476) the number is infinite, and so is the count: the loop stops there.
+    for (double i = 1; i < whole + 1 && std::isfinite(current); ++i) {
+        const double next = previous + current;
+        previous = current;
+        current = next;
+    }
+    return current - 1;
 }
 
 } // namespace tessaly

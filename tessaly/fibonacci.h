@@ -57,4 +57,9 @@ using Yield = void (*)();
 // the overflow error before any call is counted.
 std::int64_t countedFibonacci(double n, const std::int16_t& cancel, CallCount& count, Yield yield);
 
+// The calls countedFibonacci counts for n, known before it starts: F(n + 1) - 1 for a whole index
+// n >= 2, F(k + 2) - 1 for a fractional k + f above 1, none at or below 1. Exact below 2^53;
+// infinite where the number is past the double range.
+double countedCalls(double n);
+
 } // namespace tessaly

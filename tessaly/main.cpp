@@ -1,12 +1,17 @@
 #include "platform/forms/runtime.h"
+#include "tessaly/command_line/mode.h"
+#include "tessaly/command_line/settings.h"
 #include "tessaly/error_words.h"
 #include "tessaly/form1.h"
 
 int main(int argc, char** argv) {
     return platform::runProgram(
         argc, argv,
-        {QStringLiteral("Tessaly"), QStringLiteral("org.kelvanetessaly.Tessaly"),
-         [] { platform::ensureInstance<tessaly::Form1>().show(); },
-         QStringLiteral("Time the recursive calculation of a Fibonacci number."),
-         tessaly::errorWords});
+        {.name = QStringLiteral("Tessaly"),
+         .desktopFile = QStringLiteral("org.kelvanetessaly.Tessaly"),
+         .showStartupForm = [] { platform::ensureInstance<tessaly::Form1>().show(); },
+         .summary = QStringLiteral("Time the recursive calculation of a Fibonacci number."),
+         .errorWording = tessaly::errorWords,
+         .options = tessaly::command_line::options(),
+         .commandLineMode = tessaly::command_line::commandLineMode});
 }

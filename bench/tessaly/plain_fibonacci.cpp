@@ -1,7 +1,10 @@
-// The yardstick for the window's seconds per cycle: the double recursion as it is written with
-// nothing around it, in one file, built with the program's own flags.
+// The yardsticks for the window's seconds per cycle: the double recursion as it is written with
+// nothing around it, in one file, built with the program's own flags. tessaly_plain forbids the
+// compiler to inline the recursion into itself; tessaly_textbook, the same file built with
+// TESSALY_TEXTBOOK, forbids nothing, and the compiler unfolds levels of it as it likes.
 //
 //   tessaly_plain INDEX [TIMES]
+//   tessaly_textbook INDEX [TIMES]
 //
 // Prints the fastest of TIMES computations (1 unless given) in seconds, and the number.
 
@@ -11,7 +14,9 @@
 #include <cstdio>
 #include <cstring>
 
+#ifndef TESSALY_TEXTBOOK
 static std::int64_t fib(int n) __attribute__((noinline));
+#endif
 static std::int64_t fib(int n) {
     return n < 2 ? n : fib(n - 1) + fib(n - 2);
 }

@@ -1,4 +1,5 @@
-// The window's recursion against a bare double recursion, and how long a cancel takes.
+// The window's recursion against a bare double recursion, the inlining of its levels forbidden
+// and allowed, and how long a cancel takes.
 //
 //   build-t/bin/tessaly_bench
 //
@@ -26,6 +27,13 @@ namespace {
 [[gnu::noinline]] std::int64_t plainFibonacci(std::int64_t n) {
     return n < 2 ? n : plainFibonacci(n - 1) + plainFibonacci(n - 2);
 }
+
+} // namespace
+
+// The second yardstick, in textbook_fibonacci.cpp: the same recursion with nothing forbidden.
+std::int64_t textbookFibonacci(int n);
+
+namespace {
 
 // Counted calls of a whole index n >= 2: F(n + 1) - 1.
 double countedCalls(int n) {
@@ -87,6 +95,17 @@ void PlainFibonacci(benchmark::State& state) {
     reportCalls(state, result);
 }
 
+void TextbookFibonacci(benchmark::State& state) {
+    const int n = static_cast<int>(state.range(0));
+    std::int64_t result = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(n);
+        result = textbookFibonacci(n);
+        benchmark::DoNotOptimize(result);
+    }
+    reportCalls(state, result);
+}
+
 // From the Cancel click being handled, inside a run of index 45, to the Start handler having
 // returned: the run has left.
 void CancelLatency(benchmark::State& state) {
@@ -133,6 +152,7 @@ void sideBySide(benchmark::internal::Benchmark* b) {
 }
 BENCHMARK(ProgramFibonacci)->Apply(sideBySide);
 BENCHMARK(PlainFibonacci)->Apply(sideBySide);
+BENCHMARK(TextbookFibonacci)->Apply(sideBySide);
 BENCHMARK(ProgramFibonacciHalf)->Apply(sideBySide);
 BENCHMARK(CancelLatency)->UseManualTime()->Iterations(20)->Unit(benchmark::kMicrosecond);
 
@@ -176,6 +196,11 @@ int main(int argc, char** argv) {
         std::printf("index %d: window %.1f M calls/s, plain %.1f M calls/s, ratio %.2f\n", index,
                     calls / own->second / 1e6, calls / plain->second / 1e6,
                     own->second / plain->second);
+        const auto textbook = reporter.fastest.find("TextbookFibonacci/" + std::to_string(index));
+        if (textbook != reporter.fastest.end())
+            std::printf("index %d: window %.1f M calls/s, textbook %.1f M calls/s, ratio %.2f\n",
+                        index, calls / own->second / 1e6, calls / textbook->second / 1e6,
+                        own->second / textbook->second);
     }
     benchmark::Shutdown();
     platform::resetProgram();

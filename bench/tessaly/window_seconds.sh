@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # The seconds per cycle a person reads in Tessaly's window, against the same recursion written
-# plainly in one file. Starts the real program under an X server of its own with a window
-# manager, types the index, presses "Start" and copies the "Seconds per cycle" box through the
-# clipboard, as a person would. Each cycle is a run of its own, so that every reading is one
-# cycle's time; the plain program runs between them, so that both see the machine alike. The
-# fastest of each is compared: a busy moment only ever makes a run slower.
+# plainly in one file, once with its inlining forbidden (tessaly_plain) and once with nothing
+# forbidden (tessaly_textbook), and against a cycle of the same program on the command line.
+# Starts the real program under an X server of its own with a window manager, types the index,
+# presses "Start" and copies the "Seconds per cycle" box through the clipboard, as a person
+# would. Each cycle is a run of its own, so that every reading is one cycle's time; the others
+# run between them, so that all see the machine alike. The fastest of each is compared: a busy
+# moment only ever makes a run slower.
 #
 # usage: bench/tessaly/window_seconds.sh [INDEX [CYCLES [BUILD]]]
 #   defaults: index 42, 3 cycles, build/bin
@@ -12,7 +14,7 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 
 index=${1:-42} cycles=${2:-3} bin=${3:-build/bin}
-for program in tessaly tessaly_plain; do
+for program in tessaly tessaly_plain tessaly_textbook; do
     [ -x "$bin/$program" ] || { echo "no $bin/$program: build it first" >&2; exit 1; }
 done
 command -v xclip >/dev/null || { echo "missing xclip: run tools/setup.sh test" >&2; exit 1; }
@@ -62,22 +64,32 @@ smaller() { # A [B]: the smaller number, or A when B is empty
     awk -v a="$1" -v b="$2" 'BEGIN { print (b == "" || a + 0 < b + 0) ? a + 0 : b }'
 }
 
-best_window= best_plain=
+best_window= best_plain= best_textbook= best_command_line=
 for cycle in $(seq "$cycles"); do
     read -r plain number < <("$bin/tessaly_plain" "$index")
+    read -r textbook _ < <("$bin/tessaly_textbook" "$index")
+    command_line=$("$bin/tessaly" --index "$index" --no-progress |
+        awk '/^cycle 1 of 1: / { print $5 }')
     click_control "$window" tessaly StartSyncCommand
     wait_for_end
     seconds=$(box_text "ResultText(1)")
     shown=$(box_text "ResultText(0)")
     [ "$(echo $shown)" = "$number" ] ||
         { echo "the window shows F($index) = '$shown', the plain program $number" >&2; exit 1; }
-    echo "cycle $cycle: window $seconds s, plain $plain s"
+    echo "cycle $cycle: window $seconds s, command line $command_line s, plain $plain s," \
+        "textbook $textbook s"
     best_window=$(smaller "$seconds" "$best_window")
     best_plain=$(smaller "$plain" "$best_plain")
+    best_textbook=$(smaller "$textbook" "$best_textbook")
+    best_command_line=$(smaller "$command_line" "$best_command_line")
 done
 
-awk -v w="$best_window" -v p="$best_plain" -v n="$index" 'BEGIN {
-    printf "index %d, best of the cycles: window %.4f s, plain %.4f s, ratio %.3f\n", n, w, p, w / p
+awk -v w="$best_window" -v p="$best_plain" -v t="$best_textbook" -v c="$best_command_line" \
+    -v n="$index" 'BEGIN {
+    printf "index %d, best of the cycles: window %.4f s, command line %.4f s, plain %.4f s, " \
+        "textbook %.4f s\n", n, w, c, p, t
+    printf "ratios: window/plain %.3f, window/textbook %.3f, command line/window %.3f, " \
+        "command line/textbook %.3f\n", w / p, w / t, c / w, c / t
 }'
 click_control "$window" tessaly EndSyncCommand
 wait_for_exit 5 || true

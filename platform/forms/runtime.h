@@ -43,8 +43,6 @@ struct Project {
     CommandLineMode commandLineMode = {};
 };
 
-inline constexpr const char* programVersion = "1.00";
-
 // Reads the command line, creates the application, shows the start-up window and dispatches
 // events until the program ends; returns the exit status (0 after End or closing the start-up
 // window, or after --help or --version; 1 after a run-time error or when no display can be

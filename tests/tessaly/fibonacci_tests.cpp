@@ -109,6 +109,38 @@ TEST_F(Fibonacci, ACancelDuringTheCallStopsTheCountingAtOnce) {
     EXPECT_EQ(dispatches, 1);
 }
 
+// Only the flag as a dispatch leaves it cancels: set and cleared again within one dispatch (a
+// Cancel, then a Start), it stops nothing; left set at the third, it stops the whole and the
+// fractional index's computations right there.
+TEST_F(Fibonacci, OnlyTheFlagAsADispatchLeavesItCancels) {
+    struct Row {
+        double n;
+        bool leftSet;
+        std::int64_t result, count;
+        int dispatches;
+    };
+    const Row rows[] = {{25, false, 75025, 121392, 12},
+                        {25.5, false, 196418, 196417, 19},
+                        {25.5, true, 0, 30000, 3},
+                        {30, true, 0, 30000, 3}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.n);
+        atDispatch([&row](int n) {
+            form().cancel = 1;
+            if (!row.leftSet || n < 3)
+                form().cancel = 0;
+        });
+        form().cancel = 0;
+        form().cntx = 0;
+        const std::int64_t result = form().Fibonacci(row.n);
+        if (!row.leftSet) {
+            EXPECT_EQ(result, row.result);
+        }
+        EXPECT_EQ(form().cntx, row.count);
+        EXPECT_EQ(dispatches, row.dispatches);
+    }
+}
+
 // What a Start clicked inside a dispatch does to the count: the recursion that resumes paces its
 // dispatches from the new count.
 TEST_F(Fibonacci, PacingFollowsACountResetDuringADispatch) {

@@ -1,0 +1,155 @@
+#include "tessaly/command_line/mode.h"
+
+#include "platform/core/errors.h"
+#include "tessaly/command_line/progress.h"
+#include "tessaly/command_line/report.h"
+#include "tessaly/command_line/settings.h"
+#include "tessaly/fibonacci.h"
+#include "tessaly/limit_words.h"
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include <unistd.h>
+
+namespace tessaly::command_line {
+namespace {
+
+volatile std::sig_atomic_t caughtSignal = 0;
+
+extern "C" void noteSignal(int number) {
+    caughtSignal = number;
+}
+
+// SIGINT and SIGTERM noted while the run lasts, the handlers before it back afterwards. A signal
+// its starter chose to ignore (a background job of a script) stays ignored.
+class SignalsCancel {
+  public:
+    SignalsCancel() {
+        caughtSignal = 0;
+        struct sigaction action {};
+        action.sa_handler = noteSignal;
+        sigemptyset(&action.sa_mask);
+        for (int i = 0; i < 2; ++i) {
+            sigaction(signals_[i], nullptr, &previous_[i]);
+            if (previous_[i].sa_handler != SIG_IGN)
+                sigaction(signals_[i], &action, nullptr);
+        }
+    }
+    ~SignalsCancel() {
+        for (int i = 0; i < 2; ++i)
+            sigaction(signals_[i], &previous_[i], nullptr);
+    }
+    SignalsCancel(const SignalsCancel&) = delete;
+    SignalsCancel& operator=(const SignalsCancel&) = delete;
+
+  private:
+    static constexpr int signals_[2] = {SIGINT, SIGTERM};
+    struct sigaction previous_[2]{};
+};
+
+// What the yield reaches: a plain function cannot carry it.
+struct Live {
+    std::int16_t cancel = 0;
+    CallCount count;
+    ProgressLine* progress = nullptr;
+    std::int64_t cycle = 0;
+    unsigned yields = 0;
+};
+Live live;
+
+// Every CallCount::pace counted calls, as the window's dispatch: a signal becomes the cancel the
+// recursion tests, and every sixteenth time the progress line may be redrawn.
+void yieldToSignals() {
+    if (caughtSignal != 0)
+        live.cancel = 1;
+    if (live.progress && ++live.yields % 16 == 0)
+        live.progress->update(live.cycle, static_cast<double>(live.count));
+}
+
+void print(const QString& text) {
+    std::fputs(text.toUtf8().constData(), stdout);
+}
+
+// The cycles, each timed alone; stops at a signal, keeping the cycles that finished.
+void runCycles(Outcome& outcome, bool printCycles) {
+    using Clock = std::chrono::steady_clock;
+    live.cancel = 0;
+    live.count = 0;
+    live.yields = 0;
+    for (std::int64_t cycle = 1; cycle <= outcome.cycles; ++cycle) {
+        live.cycle = cycle;
+        if (caughtSignal != 0)
+            break;
+        const Clock::time_point start = Clock::now();
+        const std::int64_t sum =
+            countedFibonacci(outcome.index, live.cancel, live.count, yieldToSignals);
+        const Clock::time_point end = Clock::now();
+        if (live.cancel != 0)
+            break;
+        outcome.result = sum;
+        outcome.seconds.push_back(std::chrono::duration<double>(end - start).count());
+        if (printCycles) {
+            if (live.progress)
+                live.progress->clear();
+            print(cycleLine(cycle, outcome.cycles, outcome.seconds.back()));
+        }
+        if (live.progress)
+            live.progress->update(cycle + 1, static_cast<double>(live.count));
+    }
+    outcome.cancelled = caughtSignal != 0;
+}
+
+} // namespace
+
+int commandLineMode(const platform::ProgramArguments& arguments) {
+    QString problem;
+    const std::optional<Settings> settings = readSettings(arguments, problem);
+    if (!settings)
+        return platform::usageError(arguments.program, problem);
+    if (!settings->index)
+        return platform::runFailure(arguments.program, unreadableIndexWords(settings->indexText));
+
+    Outcome outcome;
+    outcome.index = *settings->index;
+    outcome.indexText = settings->indexText;
+    outcome.cycles = settings->cycles;
+    outcome.callsPerCycle = countedCalls(outcome.index);
+
+    const SignalsCancel signalsCancel;
+    std::unique_ptr<ProgressLine> progress;
+    if (settings->progress && isatty(STDERR_FILENO))
+        progress = std::make_unique<ProgressLine>(stderr, outcome.callsPerCycle, outcome.cycles);
+    live.progress = progress.get();
+    struct Detach {
+        ~Detach() { live.progress = nullptr; }
+    } detach;
+    try {
+        runCycles(outcome, !settings->json);
+    } catch (const platform::RuntimeError& error) {
+        // The one error of a run: a number past 64 bits, refused before the first call.
+        if (error.kind() != platform::ErrorKind::Overflow || !beyond64Bits(outcome.index))
+            throw;
+        return platform::runFailure(arguments.program, beyond64BitsWords(outcome.index));
+    }
+    progress.reset();
+
+    if (settings->json)
+        print(QString::fromUtf8(
+            jsonReport(outcome, QString::fromLatin1(platform::programVersion), thisProcessor())
+                .toJson()));
+    else
+        print(summaryText(outcome));
+    // A full disk or a closed pipe must not pass for a run whose figures were kept.
+    if (std::fflush(stdout) != 0 || std::ferror(stdout))
+        return platform::runFailure(arguments.program,
+                                    QStringLiteral("cannot write the results: %1")
+                                        .arg(QString::fromLocal8Bit(std::strerror(errno))));
+    return outcome.cancelled ? 128 + caughtSignal : 0;
+}
+
+} // namespace tessaly::command_line

@@ -1,0 +1,115 @@
+#include "tessaly/command_line/report.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonObject>
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+namespace tessaly::command_line {
+
+namespace {
+
+// Written out in full: a double the size of a count would come out with an exponent.
+QJsonValue wholeNumber(double value) {
+    return value < 0x1p63 ? QJsonValue(qint64(value)) : QJsonValue(value);
+}
+
+} // namespace
+
+std::optional<Statistics> statistics(const std::vector<double>& seconds) {
+    if (seconds.empty())
+        return std::nullopt;
+    const double count = static_cast<double>(seconds.size());
+    Statistics result;
+    result.mean = std::accumulate(seconds.begin(), seconds.end(), 0.0) / count;
+    double squares = 0;
+    for (const double s : seconds)
+        squares += (s - result.mean) * (s - result.mean);
+    result.standardDeviation = seconds.size() > 1 ? std::sqrt(squares / (count - 1)) : 0;
+    const auto [min, max] = std::minmax_element(seconds.begin(), seconds.end());
+    result.min = *min;
+    result.max = *max;
+    return result;
+}
+
+QString secondsText(double seconds) {
+    return QString::number(seconds, 'g', 6);
+}
+
+QString cycleLine(std::int64_t cycle, std::int64_t cycles, double seconds) {
+    return QStringLiteral("cycle %1 of %2: %3 s\n")
+        .arg(cycle)
+        .arg(cycles)
+        .arg(secondsText(seconds));
+}
+
+QString summaryText(const Outcome& outcome) {
+    const auto done = static_cast<std::int64_t>(outcome.seconds.size());
+    QString text;
+    if (outcome.cancelled)
+        text += QStringLiteral("cancelled after %1 of %2 cycles\n").arg(done).arg(outcome.cycles);
+    if (!outcome.result)
+        return text + QStringLiteral("no cycle finished: no result\n");
+    text += QStringLiteral("Fibonacci number of index %1: %2 (%3 counted calls a cycle)\n")
+                .arg(outcome.indexText)
+                .arg(*outcome.result)
+                .arg(outcome.callsPerCycle, 0, 'f', 0);
+    const Statistics s = *statistics(outcome.seconds);
+    text += QStringLiteral("seconds per cycle, mean \u00b1 standard deviation of %1 %2: %3 \u00b1 "
+                           "%4\n")
+                .arg(done)
+                .arg(done == 1 ? QStringLiteral("cycle") : QStringLiteral("cycles"))
+                .arg(secondsText(s.mean), secondsText(s.standardDeviation));
+    text += QStringLiteral("seconds per cycle, min and max: %1 and %2\n")
+                .arg(secondsText(s.min), secondsText(s.max));
+    return text;
+}
+
+QJsonDocument jsonReport(const Outcome& outcome, const QString& version, const QString& processor) {
+    QJsonArray seconds;
+    for (const double s : outcome.seconds)
+        seconds.append(s);
+    QJsonValue statisticsValue = QJsonValue::Null;
+    if (const std::optional<Statistics> s = statistics(outcome.seconds))
+        statisticsValue = QJsonObject{{QStringLiteral("mean"), s->mean},
+                                      {QStringLiteral("standard_deviation"), s->standardDeviation},
+                                      {QStringLiteral("min"), s->min},
+                                      {QStringLiteral("max"), s->max}};
+    return QJsonDocument(QJsonObject{
+        {QStringLiteral("program"), QStringLiteral("Tessaly")},
+        {QStringLiteral("version"), version},
+        {QStringLiteral("processor"), processor},
+        {QStringLiteral("index"), outcome.index},
+        {QStringLiteral("cycles"), qint64(outcome.cycles)},
+        {QStringLiteral("counted_calls_per_cycle"), wholeNumber(outcome.callsPerCycle)},
+        {QStringLiteral("result"),
+         outcome.result ? QJsonValue(qint64(*outcome.result)) : QJsonValue(QJsonValue::Null)},
+        {QStringLiteral("cycles_done"), qint64(outcome.seconds.size())},
+        {QStringLiteral("cancelled"), outcome.cancelled},
+        {QStringLiteral("seconds"), seconds},
+        {QStringLiteral("statistics"), statisticsValue},
+    });
+}
+
+QString processorModel(const QByteArray& cpuinfo) {
+    for (const QByteArray& line : cpuinfo.split('\n')) {
+        const qsizetype colon = line.indexOf(':');
+        if (colon > 0 && line.left(colon).trimmed() == "model name") {
+            const QString name = QString::fromUtf8(line.mid(colon + 1)).simplified();
+            if (!name.isEmpty())
+                return name;
+        }
+    }
+    return QStringLiteral("unknown");
+}
+
+QString thisProcessor() {
+    QFile file(QStringLiteral("/proc/cpuinfo"));
+    // The file says it is empty: it is read to its end, not to its size.
+    return processorModel(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
+}
+
+} // namespace tessaly::command_line

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "platform/core/command_line.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace tessaly::command_line {
+
+// What a run on the command line is asked to do.
+struct Settings {
+    QString indexText; // as given, for the messages
+    // The index; none when it has more digits than a number holds, which the run reports as the
+    // window does.
+    std::optional<double> index;
+    std::int64_t cycles = 1;
+    bool json = false;
+    bool progress = true; // on a terminal only, whatever this says
+};
+
+// A run keeps every cycle's seconds: a million of them is 8 MB, and a million cycles of even the
+// smallest index that takes any time run for hours.
+inline constexpr std::int64_t mostCycles = 1000000;
+
+// The options of Tessaly's command line.
+std::vector<platform::ProgramOption> options();
+
+// The settings the options give, or in problem the one line that says what is wrong with them.
+std::optional<Settings> readSettings(const platform::ProgramArguments& arguments, QString& problem);
+
+} // namespace tessaly::command_line

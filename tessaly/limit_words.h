@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+namespace tessaly {
+
+// Whether the Fibonacci number of that index needs more than 64 bits: a whole index above 92, or
+// one with a fraction above 91.
+bool beyond64Bits(double index);
+
+// What the calculator says of an index whose Fibonacci number needs more than 64 bits, in the
+// window and on the command line alike.
+QString beyond64BitsWords(double index);
+
+// What it says of an index typed with more digits than a number holds.
+QString unreadableIndexWords(const QString& typed);
+
+} // namespace tessaly

@@ -1,0 +1,132 @@
+#!/usr/bin/env bash
+# Tessaly's command line, the real program with no display at all: what it prints, its exit
+# statuses, a cancel by SIGINT or SIGTERM, and the progress line on a terminal and nowhere else.
+#
+# usage: command_line_test.sh TESSALY
+set -uo pipefail
+
+tessaly=$1
+# A program that reached for the window system would fail at once here.
+unset DISPLAY WAYLAND_DISPLAY
+export QT_QPA_PLATFORM=xcb
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+failures=0
+ok() { echo "ok: $1"; }
+fail() {
+    echo "FAIL: $1" >&2
+    failures=$((failures + 1))
+}
+check() { # WHAT EXPECTED ACTUAL
+    if [ "$2" = "$3" ]; then ok "$1: $3"; else fail "$1: expected '$2', got '$3'"; fi
+}
+said() { # WHAT TEXT FILE...
+    if grep -qF -- "$2" "${@:3}"; then ok "$1 says '$2'"; else
+        fail "$1 does not say '$2':"
+        cat "${@:3}" >&2
+    fi
+}
+
+# STATUS|WHAT IT SAYS ON STANDARD OUTPUT OR ERROR|ARGUMENTS
+while IFS='|' read -r status text arguments; do
+    read -ra argv <<<"$arguments"
+    "$tessaly" "${argv[@]}" >"$work/out" 2>"$work/err"
+    check "$arguments: status" "$status" "$?"
+    said "$arguments" "$text" "$work/out" "$work/err"
+done <<'ROWS'
+0|Fibonacci number of index 20: 6765 (10945 counted calls a cycle)|--index 20 --cycles 3
+0|cycle 3 of 3: |--index 20 --cycles 3
+0|seconds per cycle, mean ± standard deviation of 3 cycles: |--index 20 --cycles 3
+0|Fibonacci number of index 2.5: 3 (2 counted calls a cycle)|--index=2.5
+0|Fibonacci number of index -5: 1 (0 counted calls a cycle)|--index -5
+2|--index: 'abc' is not a number.|--index abc
+2|--index: '4e' is not a number.|--index 4e
+2|--cycles: the number of cycles is a whole number from 1 to 1000000, not '-3'.|--index 5 --cycles -3
+2|not '0'|--index 5 --cycles 0
+2|Unknown option 'bogus'|--index 5 --bogus
+2|Missing value after '--cycles'|--index 5 --cycles
+2|give --index NUMBER|--cycles 3
+2|is given more than once|--index 5 --index 6
+1|tessaly: The Fibonacci number of index 93 is larger than this calculator can hold (64 bits); the largest index it can compute is 92.|--index 93
+1|too large to read as a number|--index 1e999
+ROWS
+
+# Results that cannot be written are a failure, not a run that went well.
+"$tessaly" --index 5 >/dev/full 2>"$work/err"
+check "--index 5 >/dev/full: status" 1 "$?"
+said "--index 5 >/dev/full" "tessaly: cannot write the results: No space left on device" "$work/err"
+
+# The JSON document, parsed.
+"$tessaly" --index 20 --cycles 3 --json >"$work/json" 2>"$work/err"
+check "--json: status" 0 "$?"
+check "--json: standard error" "" "$(cat "$work/err")"
+python3 - "$work/json" <<'PY' && ok "--json: the document" || fail "--json: the document"
+import json, sys
+d = json.load(open(sys.argv[1]))
+assert set(d) == {"program", "version", "processor", "index", "cycles", "counted_calls_per_cycle",
+                  "result", "cycles_done", "cancelled", "seconds", "statistics"}, sorted(d)
+assert (d["index"], d["cycles"], d["result"], d["counted_calls_per_cycle"]) == (20, 3, 6765, 10945)
+assert (d["cycles_done"], d["cancelled"], d["version"]) == (3, False, "1.00")
+assert isinstance(d["processor"], str) and d["processor"], d["processor"]
+s, st = d["seconds"], d["statistics"]
+assert len(s) == 3 and all(x >= 0 for x in s), s
+assert (st["min"], st["max"]) == (min(s), max(s)), st
+assert abs(st["mean"] - sum(s) / 3) <= 1e-12, st
+PY
+
+# A signal while a cycle of index 45 runs, and one after some cycles of index 35 have finished:
+# the status of the signal, what finished, and an end well within the bound (a cycle of index 45
+# takes many seconds).
+set -m
+interrupt() { # SIGNAL SECONDS ARGUMENTS...
+    local signal=$1 delay=$2
+    shift 2
+    "$tessaly" "$@" >"$work/out" 2>"$work/err" &
+    local pid=$!
+    sleep "$delay"
+    local sent=$(date +%s%N)
+    kill "-$signal" "$pid"
+    wait "$pid"
+    status=$?
+    took=$((($(date +%s%N) - sent) / 1000000))
+    [ "$took" -lt 2000 ] && ok "$signal: ended $took ms after it" ||
+        fail "$signal: ended only $took ms after it"
+}
+interrupt INT 0.3 --index 45 --cycles 2
+check "SIGINT at index 45: status" 130 "$status"
+check "SIGINT at index 45: output" "cancelled after 0 of 2 cycles
+no cycle finished: no result" "$(cat "$work/out")"
+interrupt TERM 0.3 --index 45 --json
+check "SIGTERM at index 45: status" 143 "$status"
+python3 -c 'import json, sys; d = json.load(open(sys.argv[1]))
+assert (d["cancelled"], d["cycles_done"], d["result"], d["statistics"]) == (True, 0, None, None)' \
+    "$work/out" && ok "SIGTERM: the document says so" || fail "SIGTERM: the document"
+interrupt INT 1 --index 35 --cycles 1000000
+check "SIGINT after cycles of index 35: status" 130 "$status"
+said "SIGINT after cycles of index 35" "Fibonacci number of index 35: 9227465" "$work/out"
+said "SIGINT after cycles of index 35" "seconds per cycle, min and max: " "$work/out"
+grep -qE '^cancelled after [1-9][0-9]* of 1000000 cycles$' "$work/out" &&
+    ok "SIGINT: the cycles done are counted" || fail "SIGINT: no count of the cycles done"
+set +m
+
+# The progress line: on a terminal's standard error, redrawn in place and cleared at the end;
+# never into a pipe or a file, nor when asked not to.
+if command -v script >/dev/null; then
+    script -qec "$tessaly --index 42 --cycles 2" /dev/null >"$work/terminal"
+    grep -qF $'\rcycle 1 of 2, ' "$work/terminal" && ok "progress on a terminal" ||
+        fail "no progress line on a terminal"
+    grep -qF $'\r\e[K' "$work/terminal" && ok "progress cleared" || fail "progress not cleared"
+    script -qec "$tessaly --index 42 --cycles 2 --no-progress" /dev/null >"$work/terminal"
+    grep -qF ', elapsed' "$work/terminal" && fail "progress despite --no-progress" ||
+        ok "no progress with --no-progress"
+else
+    echo "note: no script(1), the terminal is not tried"
+fi
+"$tessaly" --index 42 --cycles 2 >"$work/out" 2>"$work/err"
+check "progress into a file" "" "$(cat "$work/err")"
+"$tessaly" --index 42 --cycles 2 2>&1 >/dev/null | cat >"$work/err"
+check "progress into a pipe" "" "$(cat "$work/err")"
+
+[ "$failures" -eq 0 ] || { echo "$failures failure(s)" >&2; exit 1; }
+echo "all passed"
