@@ -41,8 +41,8 @@ class DisplayWindow {
     ~DisplayWindow() = default;
 };
 
-// Each call gives the window as it is at that moment, created if there is none: a window the
-// user closed during a run is a new one at its next use.
+// Each call gives the window as it is at that moment, and creates it where there is none: the
+// engine keeps no window from one use to the next.
 struct Windows {
     ControlWindow& (*control)() = nullptr;
     DisplayWindow& (*display)() = nullptr;
