@@ -2,6 +2,7 @@
 // the display window, on the offscreen platform. The pause of 0.3 s is not part of it.
 #include "kelvane/engine/module1.h"
 #include "kelvane/engine/run_step.h"
+#include "kelvane/forms/form1.h"
 #include "kelvane/forms/form2.h"
 #include "platform/forms/runtime.h"
 
@@ -9,8 +10,6 @@
 #include <QEvent>
 
 #include <benchmark/benchmark.h>
-
-#include <cmath>
 
 namespace {
 
@@ -28,30 +27,23 @@ class PaintCounter : public QObject {
     }
 };
 
-// The state a design-size run has after its set-up: 410 x 364 pixels, factor 1.
-Module1::detail::Run designRun(bool evenlySpread) {
-    auto& display = platform::ensureInstance<Form2>();
-    display.show();
-    display.cls();
-    Module1::SetupParameters();
-    for (double j = 0; j <= 150; ++j) {
-        Module1::Angle(j) = evenlySpread ? j / 150 * 6.283185307178 : j * 2.399963;
-        Module1::PosX(j) = std::fmod(j * 37.0, 410.0);
-        Module1::PosY(j) = std::fmod(j * 53.0, 364.0);
-        Module1::Speed(j) = j * 0.99 / 150 + 0.01;
-    }
-    Module1::detail::Run run;
-    run.ExpansionFactor = 1;
-    run.CentreX = Module1::ExtentWidth / 2;
-    run.CentreY = Module1::ExtentHeight / 2;
-    run.MaxRadius = run.CentreY - 10;
-    run.AgeScale = run.MaxRadius / 15;
-    return run;
+// The state a design-size run has after its own set-up: 410 x 364 pixels, factor 1.
+bool designRun(Module1::detail::Run& run, bool dynamic, bool evenlySpread) {
+    auto& control = platform::ensureInstance<Form1>();
+    control.Tnc->setText(QStringLiteral("1"));
+    control.TDynamic->setText(dynamic ? QStringLiteral("Yes") : QStringLiteral("No"));
+    control.TRandom->setText(evenlySpread ? QStringLiteral("No") : QStringLiteral("Yes"));
+    platform::ensureInstance<Form2>().show();
+    return Module1::detail::SetupRun(run);
 }
 
-template <void (*Step)(Module1::detail::Run&, Form2&)>
-void oneStep(benchmark::State& state, bool evenlySpread) {
-    Module1::detail::Run run = designRun(evenlySpread);
+template <void (*Step)(Module1::detail::Run&, Module1::DisplayWindow&)>
+void oneStep(benchmark::State& state, bool dynamic, bool evenlySpread) {
+    Module1::detail::Run run;
+    if (!designRun(run, dynamic, evenlySpread)) {
+        state.SkipWithError("the set-up refused a factor of 1");
+        return;
+    }
     auto& display = platform::ensureInstance<Form2>();
     PaintCounter counter;
     display.installEventFilter(&counter);
@@ -69,12 +61,12 @@ void oneStep(benchmark::State& state, bool evenlySpread) {
 }
 
 void DynamicStep(benchmark::State& state) {
-    oneStep<Module1::detail::DynamicStep>(state, state.range(0) != 0);
+    oneStep<Module1::detail::DynamicStep>(state, true, state.range(0) != 0);
 }
 BENCHMARK(DynamicStep)->Arg(1)->Arg(0)->ArgName("evenly")->Unit(benchmark::kMicrosecond);
 
 void StaticStep(benchmark::State& state) {
-    oneStep<Module1::detail::StaticStep>(state, false);
+    oneStep<Module1::detail::StaticStep>(state, false, false);
 }
 BENCHMARK(StaticStep)->Unit(benchmark::kMicrosecond);
 

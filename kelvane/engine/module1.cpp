@@ -1,7 +1,6 @@
 #include "kelvane/engine/module1.h"
 
-#include "kelvane/forms/form2.h"
-#include "platform/forms/runtime.h"
+#include "platform/forms/form.h"
 
 namespace kelvane::Module1 {
 
@@ -37,7 +36,7 @@ void SetupParameters() {
 }
 
 void SetupExtent() {
-    Form2& display = platform::ensureInstance<Form2>();
+    const DisplayWindow& display = displayWindow();
     ExtentWidth = display.widthTwips();
     ExtentHeight = display.heightTwips();
     if (display.scaleMode() == platform::Pixels)

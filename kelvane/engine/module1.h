@@ -1,11 +1,10 @@
 #pragma once
 
+#include "kelvane/engine/windows.h"
 #include "platform/core/colour.h"
 #include "platform/core/numeric.h"
 
 #include <QString>
-
-#include <functional>
 
 // The expansion engine. Its state is module-level on purpose: it lives for the whole program,
 // starts at zero and carries over from one run to the next, including into a run started while
@@ -42,10 +41,5 @@ void RunExpansion();
 
 // What the user reads when the run cannot start for want of a usable expansion factor.
 QString nonPositiveFactorMessage();
-
-// Shows a message about the control window's input; by default a warning box over the control
-// window. Tests capture the text instead. nullptr restores the default.
-using Notifier = std::function<void(const QString& message)>;
-void setNotifier(Notifier notifier);
 
 } // namespace kelvane::Module1

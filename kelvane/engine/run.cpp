@@ -1,15 +1,10 @@
 #include "kelvane/engine/module1.h"
 #include "kelvane/engine/run_step.h"
-#include "kelvane/forms/form1.h"
-#include "kelvane/forms/form2.h"
 
 #include "platform/core/clock.h"
 #include "platform/core/random.h"
 #include "platform/core/text.h"
 #include "platform/forms/runtime.h"
-
-#include <QApplication>
-#include <QMessageBox>
 
 #include <chrono>
 
@@ -24,26 +19,12 @@ constexpr double fullTurn = 6.283185307178;
 constexpr double colourRange = 15;
 constexpr auto pause = std::chrono::milliseconds(300);
 
-Notifier& notifier() {
-    static Notifier n;
-    return n;
-}
-
-void notify(const QString& message) {
-    if (notifier()) {
-        notifier()(message);
-        return;
-    }
-    QMessageBox::warning(&platform::ensureInstance<Form1>(), QApplication::applicationName(),
-                         message);
-}
-
-bool isYes(const platform::TextBox* box) {
-    return platform::compareText(box->text(), u"Yes");
+bool isYes(const QString& text) {
+    return platform::compareText(text, u"Yes");
 }
 
 // The 2 x 2 block of a point, in the order the points are set.
-void block(Form2& display, double x, double y, Colour colour) {
+void block(DisplayWindow& display, double x, double y, Colour colour) {
     for (const auto& [dx, dy] : {std::pair{0, 0}, {1, 0}, {0, 1}, {1, 1}})
         display.pset(static_cast<float>(checkFloat(x + dx)), static_cast<float>(checkFloat(y + dy)),
                      colour);
@@ -60,7 +41,7 @@ double seenAge(const detail::Run& run, double v) {
 
 namespace detail {
 
-void DynamicStep(Run& run, Form2& display) {
+void DynamicStep(Run& run, DisplayWindow& display) {
     const auto centreX = static_cast<float>(run.CentreX);
     const auto centreY = static_cast<float>(run.CentreY);
     // Overdrawing in bright white rather than the background leaves a trace of every earlier
@@ -93,7 +74,7 @@ void DynamicStep(Run& run, Form2& display) {
     }
 }
 
-void StaticStep(Run& run, Form2& display) {
+void StaticStep(Run& run, DisplayWindow& display) {
     for (double j = 0; j <= run.ParticleCount; j = checkFloat(j + 1)) {
         // PointColour is deliberately not reset: where the ramp leaves it alone the point takes
         // the colour of the one before.
@@ -102,44 +83,30 @@ void StaticStep(Run& run, Form2& display) {
     }
 }
 
-} // namespace detail
-
-QString nonPositiveFactorMessage() {
-    return QStringLiteral("The expansion factor (Exp Factor) must be a number greater than 0.");
-}
-
-void setNotifier(Notifier n) {
-    notifier() = std::move(n);
-}
-
-void RunExpansion() {
-    using platform::ensureInstance;
-
-    detail::Run run;
-    run.ExpansionFactor = platform::leadingNumber(ensureInstance<Form1>().Tnc->text());
+bool SetupRun(Run& run) {
+    run.ExpansionFactor = platform::leadingNumber(controlWindow().factorText());
     if (!(run.ExpansionFactor > 0)) {
         // Checked before anything is cleared: a run under way keeps its picture, and legend,
         // texts and tables stay as they were.
-        notify(nonPositiveFactorMessage());
-        return;
+        platform::reportWarning(nonPositiveFactorMessage());
+        return false;
     }
 
-    ensureInstance<Form2>().cls();
+    displayWindow().cls();
     SetupParameters();
 
     for (double i = 1; i <= 15; i = checkFloat(i + 1)) {
         SpectrumColour(colourRange, i, run.PointColour);
-        platform::setBackColor(&ensureInstance<Form1>().Label3(platform::toInt16(i)),
-                               run.PointColour);
+        controlWindow().setSwatchColour(platform::toInt16(i), run.PointColour);
     }
 
     for (double j = 0; j <= run.ParticleCount; j = checkFloat(j + 1)) {
-        Form1& control = ensureInstance<Form1>();
-        if (isYes(control.TDynamic)) {
+        const ControlWindow& control = controlWindow();
+        if (isYes(control.dynamicText())) {
             // A random number is drawn even when it is replaced, so that both kinds of direction
             // leave the random sequence at the same place.
             Angle(j) = checkFloat(platform::nextRandom() * fullTurn);
-            if (platform::compareText(control.TRandom->text(), u"No"))
+            if (platform::compareText(control.randomText(), u"No"))
                 Angle(j) = checkFloat(j / run.ParticleCount * fullTurn);
         } else {
             PosX(j) = checkFloat(platform::nextRandom() * ExtentWidth);
@@ -152,6 +119,19 @@ void RunExpansion() {
     run.CentreY = checkFloat(ExtentHeight / 2);
     run.MaxRadius = checkFloat(run.CentreY - 10);
     run.AgeScale = checkFloat(run.MaxRadius / 15);
+    return true;
+}
+
+} // namespace detail
+
+QString nonPositiveFactorMessage() {
+    return QStringLiteral("The expansion factor (Exp Factor) must be a number greater than 0.");
+}
+
+void RunExpansion() {
+    detail::Run run;
+    if (!detail::SetupRun(run))
+        return;
 
     for (run.Radius = 1; run.Radius <= run.MaxRadius; run.Radius = checkFloat(run.Radius + 1)) {
         // The monotonic clock, so that a step begun just before midnight still ends its pause;
@@ -162,14 +142,14 @@ void RunExpansion() {
         run.Age = checkFloat(run.Radius / run.AgeScale);
         clock.sleepUntil(begun + pause);
 
-        Form1& control = ensureInstance<Form1>();
-        if (isYes(control.TDynamic))
-            detail::DynamicStep(run, ensureInstance<Form2>());
+        ControlWindow& control = controlWindow();
+        if (isYes(control.dynamicText()))
+            detail::DynamicStep(run, displayWindow());
         else
-            detail::StaticStep(run, ensureInstance<Form2>());
+            detail::StaticStep(run, displayWindow());
 
         // The age cut down, not rounded, to two decimals.
-        control.Tage->setText(platform::numberText(
+        control.setAgeText(platform::numberText(
             checkFloat(platform::floorValue(checkFloat(run.Age * 100)) / 100)));
         // The one place where a run lets other handlers in, "Simulate" and "End" included.
         platform::dispatchEvents();

@@ -1,10 +1,7 @@
 #pragma once
 
+#include "kelvane/engine/windows.h"
 #include "platform/core/colour.h"
-
-namespace kelvane {
-class Form2;
-}
 
 // The parts of a run that draw, kept apart so that the benchmark times exactly what a step does.
 namespace kelvane::Module1::detail {
@@ -23,9 +20,14 @@ struct Run {
     platform::Colour PointColour = 0;
 };
 
+// Everything a run does before its first step: the factor read and checked (false, after a
+// warning, when there is none to run with), the display cleared, the legend coloured and every
+// particle given its speed and its direction or place.
+bool SetupRun(Run& run);
+
 // Ring, overdraw in white and the 2 x 2 block of every particle at its place for Radius.
-void DynamicStep(Run& run, Form2& display);
+void DynamicStep(Run& run, DisplayWindow& display);
 // Every particle redrawn at its fixed place in the colour of the current age.
-void StaticStep(Run& run, Form2& display);
+void StaticStep(Run& run, DisplayWindow& display);
 
 } // namespace kelvane::Module1::detail

@@ -109,6 +109,10 @@ Form1::Form1() : Form(QStringLiteral("Control"), 4680, 3090) {
     platform::connectHandler(TRandom, &QLineEdit::returnPressed, [this] { TRandom_Click(); });
 
     setEndsProgramWhenClosed(true);
+    // Through these the engine finds the windows at every use, as they are at that moment.
+    Module1::connectWindows(
+        {[]() -> Module1::ControlWindow& { return platform::ensureInstance<Form1>(); },
+         []() -> Module1::DisplayWindow& { return platform::ensureInstance<Form2>(); }});
 }
 
 void Form1::Command1_Click() {
@@ -138,6 +142,26 @@ void Form1::TDynamic_Click() {
 
 void Form1::TRandom_Click() {
     toggle(*TRandom);
+}
+
+QString Form1::factorText() const {
+    return Tnc->text();
+}
+
+QString Form1::dynamicText() const {
+    return TDynamic->text();
+}
+
+QString Form1::randomText() const {
+    return TRandom->text();
+}
+
+void Form1::setAgeText(const QString& text) {
+    Tage->setText(text);
+}
+
+void Form1::setSwatchColour(int index, platform::Colour colour) {
+    platform::setBackColor(&Label3(index), colour);
 }
 
 } // namespace kelvane

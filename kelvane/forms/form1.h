@@ -1,5 +1,6 @@
 #pragma once
 
+#include "kelvane/engine/windows.h"
 #include "platform/forms/form.h"
 
 #include <QLabel>
@@ -9,7 +10,7 @@ namespace kelvane {
 
 // The control window: the run parameters live in its text boxes, which the run reads whenever it
 // needs them, so the window keeps no state of its own.
-class Form1 : public platform::Form {
+class Form1 : public platform::Form, public Module1::ControlWindow {
     Q_OBJECT
 
   public:
@@ -31,6 +32,12 @@ class Form1 : public platform::Form {
     void Command2_Click();
     void TDynamic_Click();
     void TRandom_Click();
+
+    QString factorText() const override;
+    QString dynamicText() const override;
+    QString randomText() const override;
+    void setAgeText(const QString& text) override;
+    void setSwatchColour(int index, platform::Colour colour) override;
 };
 
 } // namespace kelvane

@@ -1,7 +1,7 @@
 #include "kelvane/render/render.h"
 
-#include "kelvane/engine/error_words.h"
 #include "kelvane/engine/module1.h"
+#include "kelvane/forms/error_words.h"
 #include "kelvane/forms/form1.h"
 #include "kelvane/forms/form2.h"
 
@@ -230,7 +230,7 @@ QImage runAnimation(const Parameters& parameters,
         platform::Clock& clock;
         ~Restore() {
             platform::setDispatchHook(nullptr);
-            Module1::setNotifier(nullptr);
+            platform::setWarningReporter(nullptr);
             platform::setClock(&clock);
         }
     } restore{previousClock};
@@ -244,7 +244,7 @@ QImage runAnimation(const Parameters& parameters,
 
     // A factor the run refuses has been refused before; should one get here all the same, no
     // message box may wait for a click nobody can give.
-    Module1::setNotifier(
+    platform::setWarningReporter(
         [](const QString& message) { throw std::invalid_argument(message.toStdString()); });
     if (atEachStep)
         platform::setDispatchHook([&] { atEachStep(visiblePicture(display)); });

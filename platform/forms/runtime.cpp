@@ -26,6 +26,7 @@ struct State {
     int status = 0;
     std::function<void()> dispatchHook;
     ErrorReporter reporter;
+    WarningReporter warningReporter;
     ErrorWording wording;
     std::map<std::type_index, QWidget*> instances;
 };
@@ -229,6 +230,20 @@ void runHandler(const std::function<void()>& handler) noexcept {
 
 void setErrorReporter(ErrorReporter reporter) {
     state().reporter = std::move(reporter);
+}
+
+void setWarningReporter(WarningReporter reporter) {
+    state().warningReporter = std::move(reporter);
+}
+
+void reportWarning(const QString& message) {
+    if (state().warningReporter) {
+        state().warningReporter(message);
+        return;
+    }
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+        return;
+    QMessageBox::warning(QApplication::activeWindow(), QApplication::applicationName(), message);
 }
 
 void setErrorWording(ErrorWording wording) {

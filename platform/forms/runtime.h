@@ -90,6 +90,13 @@ QMetaObject::Connection connectHandler(Sender* sender, Signal signal,
 using ErrorReporter = std::function<void(const RuntimeError&)>;
 void setErrorReporter(ErrorReporter reporter);
 
+// Shows a warning about what the user gave the program, which goes on running afterwards; the
+// default is a message box titled with the program's name over the active window. Tests capture
+// the text instead.
+using WarningReporter = std::function<void(const QString& message)>;
+void setWarningReporter(WarningReporter reporter);
+void reportWarning(const QString& message);
+
 // Kept until replaced: a new program start does not change the program's words.
 void setErrorWording(ErrorWording wording);
 

@@ -135,5 +135,12 @@ TEST_F(EngineSetup, TablesIndexHalfToEvenAndRefuseIndicesOutsideTheirBounds) {
     EXPECT_THROW(Module1::ColourOrder(17), platform::RuntimeError);
 }
 
+// The control window connects both windows when it is created, as every test's start does.
+TEST_F(EngineSetup, WithoutConnectedWindowsARunIsARunTimeErrorNotACrash) {
+    Module1::connectWindows({});
+    EXPECT_THROW(Module1::RunExpansion(), platform::RuntimeError);
+    EXPECT_THROW(Module1::SetupParameters(), platform::RuntimeError);
+}
+
 } // namespace
 } // namespace kelvane::testing

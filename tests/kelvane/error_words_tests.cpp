@@ -1,4 +1,4 @@
-#include "kelvane/engine/error_words.h"
+#include "kelvane/forms/error_words.h"
 #include "tests/kelvane/kelvane_fixture.h"
 
 namespace kelvane::testing {

@@ -20,12 +20,13 @@ class KelvaneTest : public platform::testing::ProgramTest {
     void SetUp() override {
         ProgramTest::SetUp();
         Module1::reset();
-        Module1::setNotifier([this](const QString& message) { messages.push_back(message); });
+        platform::setWarningReporter(
+            [this](const QString& message) { messages.push_back(message); });
         control().show();
     }
 
     void TearDown() override {
-        Module1::setNotifier(nullptr);
+        platform::setWarningReporter(nullptr);
         ProgramTest::TearDown();
         Module1::reset();
     }

@@ -176,6 +176,40 @@ TEST_F(Runtime, AnErrorShowsOneBoxTitledWithTheProgramAndLogsOneLine) {
     EXPECT_FALSE(form.isVisible());
 }
 
+TEST_F(Runtime, AWarningShowsOneBoxOverTheActiveWindowAndTheHandlerGoesOn) {
+    std::vector<QString> boxes;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            boxes.push_back(box->text());
+            EXPECT_EQ(box->windowTitle(), QApplication::applicationName());
+            EXPECT_EQ(box->icon(), QMessageBox::Warning);
+            EXPECT_EQ(box->parentWidget(), &ensureInstance<TestForm>());
+            box->button(QMessageBox::Ok)->click();
+        }
+    });
+    closer.start(0);
+    auto& form = ensureInstance<TestForm>();
+    form.show();
+    QApplication::setActiveWindow(&form);
+    bool resumed = false;
+    form.onGo = [&] {
+        reportWarning(QStringLiteral("Type a number."));
+        resumed = true;
+    };
+    QTest::mouseClick(form.button, Qt::LeftButton);
+    EXPECT_EQ(boxes, std::vector<QString>{QStringLiteral("Type a number.")});
+    EXPECT_TRUE(resumed);
+    EXPECT_FALSE(programEnded());
+
+    std::vector<QString> captured;
+    setWarningReporter([&](const QString& message) { captured.push_back(message); });
+    reportWarning(QStringLiteral("Again."));
+    setWarningReporter(nullptr);
+    EXPECT_EQ(captured, std::vector<QString>{QStringLiteral("Again.")});
+    EXPECT_EQ(boxes.size(), 1u);
+}
+
 TEST_F(Runtime, ClosingTheStartUpWindowEndsEvenDuringAHandler) {
     auto& form = ensureInstance<TestForm>();
     auto& other = ensureInstance<OtherForm>();
