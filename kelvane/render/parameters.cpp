@@ -1,5 +1,6 @@
 #include "kelvane/render/parameters.h"
 
+#include "platform/core/command_line.h"
 #include "platform/core/errors.h"
 #include "platform/core/text.h"
 
@@ -26,9 +27,7 @@ QString quoted(const QString& value) {
 // The expansion factor as the box reads it, with nothing before or after the number: the window
 // is lenient with what follows a number, a command line is not.
 bool readFactor(const QString& text, QString& problem) {
-    static const QRegularExpression number(
-        QStringLiteral(R"(^[+-]?([0-9]+\.?[0-9]*|\.[0-9]+)([eE][+-]?[0-9]+)?$)"));
-    if (!number.match(text).hasMatch()) {
+    if (!platform::isPlainNumber(text)) {
         problem = QStringLiteral("--factor: %1 is not a number.").arg(quoted(text));
         return false;
     }

@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <cstdio>
 
@@ -228,6 +229,12 @@ CommandLine readCommandLine(const QStringList& arguments, const QString& descrip
         }
     }
     return result;
+}
+
+bool isPlainNumber(const QString& text) {
+    static const QRegularExpression number(
+        QStringLiteral(R"(^[+-]?([0-9]+\.?[0-9]*|\.[0-9]+)([eE][+-]?[0-9]+)?$)"));
+    return number.match(text).hasMatch();
 }
 
 int usageError(const QString& program, const QString& problem) {

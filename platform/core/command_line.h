@@ -55,6 +55,10 @@ QString programName(const QStringList& arguments, const QString& fallback);
 CommandLine readCommandLine(const QStringList& arguments, const QString& description,
                             const std::vector<ProgramOption>& programOptions = {});
 
+// A decimal number and nothing else, as a command-line mode takes a number: the windows are
+// lenient with what follows a number, a command line is not. Only ASCII digits count.
+bool isPlainNumber(const QString& text);
+
 // For a command-line mode that finds a value it cannot use: "<program>: <problem>" and "Try
 // '<program> --help'." on the standard error; returns the usage error's status, 2.
 int usageError(const QString& program, const QString& problem);

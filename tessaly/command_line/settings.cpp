@@ -1,5 +1,6 @@
 #include "tessaly/command_line/settings.h"
 
+#include "platform/core/command_line.h"
 #include "platform/core/errors.h"
 
 #include <QRegularExpression>
@@ -19,9 +20,7 @@ QString quoted(const QString& value) {
 // A decimal number and nothing else: the window is lenient with what follows a number, a command
 // line is not. Negative and fractional indices follow the window's rules.
 bool readIndex(const QString& text, Settings& settings, QString& problem) {
-    static const QRegularExpression number(
-        QStringLiteral(R"(^[+-]?([0-9]+\.?[0-9]*|\.[0-9]+)([eE][+-]?[0-9]+)?$)"));
-    if (!number.match(text).hasMatch()) {
+    if (!platform::isPlainNumber(text)) {
         problem = QStringLiteral("--index: %1 is not a number.").arg(quoted(text));
         return false;
     }

@@ -4,23 +4,10 @@
 namespace kelvane::testing {
 namespace {
 
-const QString closing = QStringLiteral("\n\nThe program will close when you press OK.");
-
 // The report a user reads, with the animation's words in place.
-class ErrorWords : public KelvaneTest {
+class ErrorWords : public platform::testing::WordedReportTest<KelvaneTest> {
   protected:
-    void SetUp() override {
-        KelvaneTest::SetUp();
-        platform::setErrorWording(errorWords);
-        texts.clear();
-        platform::setErrorReporter(
-            [this](const platform::RuntimeError& error) { texts.push_back(reportText(error)); });
-    }
-    void TearDown() override {
-        platform::setErrorWording(nullptr);
-        KelvaneTest::TearDown();
-    }
-    std::vector<QString> texts;
+    ErrorWords() : WordedReportTest(errorWords) {}
 };
 
 struct Row {

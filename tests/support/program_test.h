@@ -2,6 +2,7 @@
 
 #include "platform/core/clock.h"
 #include "platform/core/errors.h"
+#include "platform/forms/runtime.h"
 
 #include <QString>
 
@@ -37,6 +38,31 @@ class ProgramTest : public ::testing::Test {
     FakeClock clock;
     std::vector<ErrorKind> errors;
     int dispatches = 0;
+};
+
+// The reports a user reads, in a program's own words, on top of that program's fixture.
+template <class Fixture> class WordedReportTest : public Fixture {
+  protected:
+    explicit WordedReportTest(ErrorWording words) : words_(std::move(words)) {}
+
+    void SetUp() override {
+        Fixture::SetUp();
+        setErrorWording(words_);
+        texts.clear();
+        setErrorReporter([this](const RuntimeError& error) { texts.push_back(reportText(error)); });
+    }
+    void TearDown() override {
+        setErrorWording(nullptr);
+        Fixture::TearDown();
+    }
+
+    // How every report ends.
+    inline static const QString closing =
+        QStringLiteral("\n\nThe program will close when you press OK.");
+    std::vector<QString> texts;
+
+  private:
+    ErrorWording words_;
 };
 
 } // namespace platform::testing

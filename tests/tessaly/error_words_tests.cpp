@@ -6,23 +6,10 @@
 namespace tessaly::testing {
 namespace {
 
-const QString closing = QStringLiteral("\n\nThe program will close when you press OK.");
-
 // The report a user reads, with the calculator's words in place.
-class ErrorWords : public TessalyTest {
+class ErrorWords : public platform::testing::WordedReportTest<TessalyTest> {
   protected:
-    void SetUp() override {
-        TessalyTest::SetUp();
-        platform::setErrorWording(errorWords);
-        texts.clear();
-        platform::setErrorReporter(
-            [this](const platform::RuntimeError& error) { texts.push_back(reportText(error)); });
-    }
-    void TearDown() override {
-        platform::setErrorWording(nullptr);
-        TessalyTest::TearDown();
-    }
-    std::vector<QString> texts;
+    ErrorWords() : WordedReportTest(errorWords) {}
 };
 
 struct Row {
