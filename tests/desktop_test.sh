@@ -16,15 +16,7 @@ command -v wmctrl >/dev/null || { echo "missing wmctrl: run tools/setup.sh" >&2;
 shots=$xvfb_dir/shots
 mkdir -p "$shots"
 
-failures=0
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
-expect_equal() { # WHAT EXPECTED ACTUAL
-    if [ "$2" = "$3" ]; then echo "ok: $1: $3"; else fail "$1: expected $2, got $3"; fi
-}
-
+source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 client_size() {
     xwininfo -id "$1" | awk '/^ *Width:/ {w=$NF} /^ *Height:/ {h=$NF} END {print w "x" h}'
 }
@@ -32,18 +24,6 @@ client_size() {
 # A position in twips of the screen, turned to pixels as the forms do: 15 twips a pixel.
 plus_twips() { # PIXELS TWIPS
     echo $(((($1 * 15 + $2) * 2 + 15) / 30))
-}
-
-# Waits until the frame of a window stands still, the window manager having placed it.
-settled_frame() {
-    local last= now
-    for _ in $(seq 40); do
-        now=$(outer_frame "$1")
-        [ "$now" = "$last" ] && { echo "$now"; return; }
-        last=$now
-        sleep 0.05
-    done
-    echo "$now"
 }
 
 # A control as the screen shows it, in a PNG.

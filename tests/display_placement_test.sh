@@ -14,23 +14,7 @@ here=$(dirname "$0")
 source "$here/../tools/own_x_server.sh"
 start_own_x_server --wm ${screen_w}x${screen_h}
 
-failures=0
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
-
-# Waits until the frame of a window stands still, the window manager having placed it.
-settled_frame() {
-    local last= now
-    for _ in $(seq 40); do
-        now=$(outer_frame "$1")
-        [ "$now" = "$last" ] && { echo "$now"; return; }
-        last=$now
-        sleep 0.05
-    done
-    echo "$now"
-}
+source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 
 # A search for a window fails outright when a window of the program ended before goes away under
 # it: it is tried again.

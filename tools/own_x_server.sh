@@ -103,6 +103,19 @@ outer_frame() {
     echo "$((x - ${left:-0})) $((y - ${top:-0})) $((w + ${left:-0} + ${right:-0})) $((h + ${top:-0} + ${bottom:-0}))"
 }
 
+# settled_frame WINDOW: the window's outer frame once it stands still, the window manager having
+# placed it.
+settled_frame() {
+    local last= now
+    for _ in $(seq 40); do
+        now=$(outer_frame "$1")
+        [ "$now" = "$last" ] && { echo "$now"; return; }
+        last=$now
+        sleep 0.05
+    done
+    echo "$now"
+}
+
 # wait_for_window "TITLE": prints the id of the visible window with exactly that title.
 wait_for_window() {
     timeout 20 xdotool search --sync --onlyvisible --name "^$1\$" | head -n 1

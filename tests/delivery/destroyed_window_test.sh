@@ -9,11 +9,7 @@ set -euo pipefail
 kelvane=$1 tessaly=$2
 source "$(dirname "$0")/../../tools/own_x_server.sh"
 start_own_x_server --wm
-failures=0
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
+source "$(dirname "${BASH_SOURCE[0]}")/../checks.sh"
 
 # expect_end WHAT: the program in program_pid ends within 2 s with status 0.
 expect_end() {

@@ -12,11 +12,7 @@ here=$(dirname "$0")
 source "$here/../../tools/own_x_server.sh"
 start_own_x_server
 real_socket=/tmp/.X11-unix/X${DISPLAY#:}
-failures=0
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
+source "$(dirname "${BASH_SOURCE[0]}")/../checks.sh"
 
 # A display number whose socket nobody holds, for a server of this test's own.
 fake=

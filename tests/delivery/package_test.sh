@@ -9,11 +9,7 @@ set -euo pipefail
 build=$(cd "$1" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failures=0
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
+source "$(dirname "${BASH_SOURCE[0]}")/../checks.sh"
 
 for tool in cpack dpkg-deb dpkg-shlibdeps desktop-file-validate appstreamcli lintian readelf \
     objdump; do

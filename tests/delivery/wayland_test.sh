@@ -29,15 +29,7 @@ stop() {
     rm -rf "$runtime"
 }
 trap stop EXIT
-failures=0
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
-expect_equal() { # WHAT EXPECTED ACTUAL
-    if [ "$2" = "$3" ]; then echo "ok: $1: $3"; else fail "$1: expected $2, got $3"; fi
-}
-
+source "$(dirname "${BASH_SOURCE[0]}")/../checks.sh"
 XDG_RUNTIME_DIR=$runtime weston --backend=headless-backend.so --xwayland --socket="$socket" \
     --width=1280 --height=1024 --idle-time=0 --log="$runtime/weston.log" &
 weston_pid=$!

@@ -12,12 +12,8 @@ export QT_QPA_PLATFORM=xcb
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-failures=0
 ok() { echo "ok: $1"; }
-fail() {
-    echo "FAIL: $1" >&2
-    failures=$((failures + 1))
-}
+source "$(dirname "${BASH_SOURCE[0]}")/../checks.sh"
 check() { # WHAT EXPECTED ACTUAL
     if [ "$2" = "$3" ]; then ok "$1: $3"; else fail "$1: expected '$2', got '$3'"; fi
 }
