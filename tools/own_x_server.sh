@@ -118,5 +118,22 @@ settled_frame() {
 
 # wait_for_window "TITLE": prints the id of the visible window with exactly that title.
 wait_for_window() {
-    timeout 20 xdotool search --sync --onlyvisible --name "^$1\$" | head -n 1
+    local found
+    found=$(timeout 10 xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)
+    if [ -z "$found" ]; then
+        # Now and then, on a loaded machine, a window's first map request goes unanswered by the
+        # window manager that has just started: the window exists but is never shown. Asking again
+        # is what a person would do by starting over; say what was seen either way.
+        local hidden
+        hidden=$(xdotool search --name "^$1\$" 2>/dev/null | head -n 1)
+        echo "window \"$1\" not shown within 10 s: $([ -n "$hidden" ] && echo "it exists" ||
+            echo "it does not exist"), the window manager $( [ -z "$wm_pid" ] && echo "is not used" ||
+            { kill -0 "$wm_pid" 2>/dev/null && echo runs || echo "has ended"; }), the program $(
+            [ -n "$program_pid" ] && kill -0 "$program_pid" 2>/dev/null && echo runs ||
+            echo "does not run")" >&2
+        [ -n "$hidden" ] && xdotool windowmap "$hidden" 2>/dev/null || true
+        found=$(timeout 10 xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null |
+            head -n 1)
+    fi
+    [ -n "$found" ] && echo "$found"
 }
