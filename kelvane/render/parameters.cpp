@@ -20,27 +20,24 @@ const QString sizeName = QStringLiteral("size");
 const QString renderName = QStringLiteral("render");
 const QString framesName = QStringLiteral("frames");
 
-QString quoted(const QString& value) {
-    return QLatin1Char('\'') + value + QLatin1Char('\'');
-}
-
 // The expansion factor as the box reads it, with nothing before or after the number: the window
 // is lenient with what follows a number, a command line is not.
 bool readFactor(const QString& text, QString& problem) {
     if (!platform::isPlainNumber(text)) {
-        problem = QStringLiteral("--factor: %1 is not a number.").arg(quoted(text));
+        problem =
+            QStringLiteral("--factor: %1 is not a number.").arg(platform::quotedArgument(text));
         return false;
     }
     const std::optional<double> factor = platform::readableNumber(text);
     if (!factor) {
-        problem =
-            QStringLiteral("--factor: %1 is too large to read as a number.").arg(quoted(text));
+        problem = QStringLiteral("--factor: %1 is too large to read as a number.")
+                      .arg(platform::quotedArgument(text));
         return false;
     }
     if (!(*factor > 0)) {
         problem = QStringLiteral("--factor: the expansion factor must be a number greater than 0, "
                                  "not %1.")
-                      .arg(quoted(text));
+                      .arg(platform::quotedArgument(text));
         return false;
     }
     return true;
@@ -51,7 +48,8 @@ std::optional<bool> readYesNo(const QString& name, const QString& text, QString&
         return true;
     if (text.compare(QLatin1String("no"), Qt::CaseInsensitive) == 0)
         return false;
-    problem = QStringLiteral("--%1: give yes or no, not %2.").arg(name, quoted(text));
+    problem =
+        QStringLiteral("--%1: give yes or no, not %2.").arg(name, platform::quotedArgument(text));
     return std::nullopt;
 }
 
@@ -61,7 +59,7 @@ std::optional<QSize> readSize(const QString& text, QString& problem) {
     if (!match.hasMatch()) {
         problem = QStringLiteral("--size: give the width and height in pixels as WIDTHxHEIGHT, as "
                                  "in 410x364, not %1.")
-                      .arg(quoted(text));
+                      .arg(platform::quotedArgument(text));
         return std::nullopt;
     }
     // Digits beyond what a number holds are a side far too large, not a malformed size.
@@ -75,13 +73,13 @@ std::optional<QSize> readSize(const QString& text, QString& problem) {
     if (width < 1 || height < 1) {
         problem = QStringLiteral("--size: the width and the height must be at least 1 pixel, not "
                                  "%1.")
-                      .arg(quoted(text));
+                      .arg(platform::quotedArgument(text));
         return std::nullopt;
     }
     if (width > QWIDGETSIZE_MAX || height > QWIDGETSIZE_MAX) {
         problem = QStringLiteral("--size: a window's side can be at most %1 pixels, not %2.")
                       .arg(QWIDGETSIZE_MAX)
-                      .arg(quoted(text));
+                      .arg(platform::quotedArgument(text));
         return std::nullopt;
     }
     return QSize(static_cast<int>(width), static_cast<int>(height));

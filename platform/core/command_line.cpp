@@ -237,6 +237,10 @@ bool isPlainNumber(const QString& text) {
     return number.match(text).hasMatch();
 }
 
+QString quotedArgument(const QString& value) {
+    return QLatin1Char('\'') + printable(value) + QLatin1Char('\'');
+}
+
 int usageError(const QString& program, const QString& problem) {
     const QString text =
         QStringLiteral("%1: %2\nTry '%1 --help'.\n").arg(program, printable(problem));

@@ -59,6 +59,10 @@ CommandLine readCommandLine(const QStringList& arguments, const QString& descrip
 // lenient with what follows a number, a command line is not. Only ASCII digits count.
 bool isPlainNumber(const QString& text);
 
+// An argument as a command-line mode's message quotes it: 'value', control characters written
+// out as printable() does.
+QString quotedArgument(const QString& value);
+
 // For a command-line mode that finds a value it cannot use: "<program>: <problem>" and "Try
 // '<program> --help'." on the standard error; returns the usage error's status, 2.
 int usageError(const QString& program, const QString& problem);

@@ -13,15 +13,12 @@ const QString cyclesName = QStringLiteral("cycles");
 const QString jsonName = QStringLiteral("json");
 const QString noProgressName = QStringLiteral("no-progress");
 
-QString quoted(const QString& value) {
-    return QLatin1Char('\'') + value + QLatin1Char('\'');
-}
-
 // A decimal number and nothing else: the window is lenient with what follows a number, a command
 // line is not. Negative and fractional indices follow the window's rules.
 bool readIndex(const QString& text, Settings& settings, QString& problem) {
     if (!platform::isPlainNumber(text)) {
-        problem = QStringLiteral("--index: %1 is not a number.").arg(quoted(text));
+        problem =
+            QStringLiteral("--index: %1 is not a number.").arg(platform::quotedArgument(text));
         return false;
     }
     settings.indexText = text;
@@ -37,7 +34,7 @@ bool readCycles(const QString& text, Settings& settings, QString& problem) {
         problem = QStringLiteral("--cycles: the number of cycles is a whole number from 1 to %1, "
                                  "not %2.")
                       .arg(mostCycles)
-                      .arg(quoted(text));
+                      .arg(platform::quotedArgument(text));
         return false;
     }
     settings.cycles = cycles;
