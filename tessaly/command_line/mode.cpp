@@ -1,6 +1,7 @@
 #include "tessaly/command_line/mode.h"
 
 #include "platform/core/errors.h"
+#include "platform/core/stop_signals.h"
 #include "tessaly/command_line/progress.h"
 #include "tessaly/command_line/report.h"
 #include "tessaly/command_line/settings.h"
@@ -9,7 +10,6 @@
 
 #include <cerrno>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -18,39 +18,6 @@
 
 namespace tessaly::command_line {
 namespace {
-
-volatile std::sig_atomic_t caughtSignal = 0;
-
-extern "C" void noteSignal(int number) {
-    caughtSignal = number;
-}
-
-// SIGINT and SIGTERM noted while the run lasts, the handlers before it back afterwards. A signal
-// its starter chose to ignore (a background job of a script) stays ignored.
-class SignalsCancel {
-  public:
-    SignalsCancel() {
-        caughtSignal = 0;
-        struct sigaction action {};
-        action.sa_handler = noteSignal;
-        sigemptyset(&action.sa_mask);
-        for (int i = 0; i < 2; ++i) {
-            sigaction(signals_[i], nullptr, &previous_[i]);
-            if (previous_[i].sa_handler != SIG_IGN)
-                sigaction(signals_[i], &action, nullptr);
-        }
-    }
-    ~SignalsCancel() {
-        for (int i = 0; i < 2; ++i)
-            sigaction(signals_[i], &previous_[i], nullptr);
-    }
-    SignalsCancel(const SignalsCancel&) = delete;
-    SignalsCancel& operator=(const SignalsCancel&) = delete;
-
-  private:
-    static constexpr int signals_[2] = {SIGINT, SIGTERM};
-    struct sigaction previous_[2]{};
-};
 
 // What the yield reaches: a plain function cannot carry it.
 struct Live {
@@ -65,7 +32,7 @@ Live live;
 // Every CallCount::pace counted calls, as the window's dispatch: a signal becomes the cancel the
 // recursion tests, and every sixteenth time the progress line may be redrawn.
 void yieldToSignals() {
-    if (caughtSignal != 0)
+    if (platform::StopSignals::caught() != 0)
         live.cancel = 1;
     if (live.progress && ++live.yields % 16 == 0)
         live.progress->update(live.cycle, static_cast<double>(live.count));
@@ -83,7 +50,7 @@ void runCycles(Outcome& outcome, bool printCycles) {
     live.yields = 0;
     for (std::int64_t cycle = 1; cycle <= outcome.cycles; ++cycle) {
         live.cycle = cycle;
-        if (caughtSignal != 0)
+        if (platform::StopSignals::caught() != 0)
             break;
         const Clock::time_point start = Clock::now();
         const std::int64_t sum =
@@ -101,7 +68,7 @@ void runCycles(Outcome& outcome, bool printCycles) {
         if (live.progress)
             live.progress->update(cycle + 1, static_cast<double>(live.count));
     }
-    outcome.cancelled = caughtSignal != 0;
+    outcome.cancelled = platform::StopSignals::caught() != 0;
 }
 
 } // namespace
@@ -120,7 +87,7 @@ int commandLineMode(const platform::ProgramArguments& arguments) {
     outcome.cycles = settings->cycles;
     outcome.callsPerCycle = countedCalls(outcome.index);
 
-    const SignalsCancel signalsCancel;
+    const platform::StopSignals stopSignals;
     std::unique_ptr<ProgressLine> progress;
     if (settings->progress && isatty(STDERR_FILENO))
         progress = std::make_unique<ProgressLine>(stderr, outcome.callsPerCycle, outcome.cycles);
@@ -149,7 +116,8 @@ int commandLineMode(const platform::ProgramArguments& arguments) {
         return platform::runFailure(arguments.program,
                                     QStringLiteral("cannot write the results: %1")
                                         .arg(QString::fromLocal8Bit(std::strerror(errno))));
-    return outcome.cancelled ? 128 + caughtSignal : 0;
+    return outcome.cancelled ? platform::StopSignals::exitStatus(platform::StopSignals::caught())
+                             : 0;
 }
 
 } // namespace tessaly::command_line
