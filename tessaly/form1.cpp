@@ -140,7 +140,8 @@ void Form1::StartSyncCommand_Click() {
     const platform::Clock::Duration now = platform::activeClock().monotonic();
     if (cancel == 0 && cycleUncut) {
         ResultText(0).setText(resultText(result));
-        // Divided by the cycles that ran, not by the count as typed.
+        // Divided by the cycles that ran, which is the count as typed rounded to a whole number:
+        // the time of the two cycles of a count of 2.5 is shared by two, not by 2.5.
         ResultText(1).setText(averageText(secondsBetween(start, now), lastCycle));
     }
     if (cancel == 0)

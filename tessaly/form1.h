@@ -27,10 +27,7 @@ class Form1 : public platform::Form {
     // "Cancel" while a run goes on, "End" when idle, nothing while cancelling.
     void EndSyncCommand_Click();
 
-    // The Fibonacci number of n by double recursion, counting the calls in cntx and yielding to
-    // event dispatch once every CallCount::pace counted calls; gives up once cancel is 1, and
-    // then returns a partial sum that means nothing. An index whose number exceeds 64 bits is
-    // the overflow error before any call is counted.
+    // countedFibonacci on this window's cancel and cntx, yielding to the window's event dispatch.
     std::int64_t Fibonacci(const double& n);
 
     QPushButton* StartSyncCommand;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/core/version.h"
+
 #include <QMap>
 #include <QString>
 #include <QStringList>
@@ -7,8 +9,6 @@
 #include <vector>
 
 namespace platform {
-
-inline constexpr const char* programVersion = "1.00";
 
 // An option of a program's own, spelt the GNU way: "--name VALUE" or "--name=VALUE", or "--name"
 // alone for a switch. The name must differ from Qt's options and from help and version.

@@ -18,13 +18,6 @@ template <class Int> Int roundedTo(double value) {
     return static_cast<Int>(r);
 }
 
-template <class Int> Int added(Int a, Int b) {
-    Int sum;
-    if (__builtin_add_overflow(a, b, &sum))
-        raiseOverflow();
-    return sum;
-}
-
 } // namespace
 
 std::int16_t toInt16(double value) {
@@ -33,18 +26,4 @@ std::int16_t toInt16(double value) {
 std::int32_t toInt32(double value) {
     return roundedTo<std::int32_t>(value);
 }
-std::int64_t toInt64(double value) {
-    return roundedTo<std::int64_t>(value);
-}
-
-std::int16_t addInt16(std::int16_t a, std::int16_t b) {
-    return added(a, b);
-}
-std::int32_t addInt32(std::int32_t a, std::int32_t b) {
-    return added(a, b);
-}
-std::int64_t addInt64(std::int64_t a, std::int64_t b) {
-    return added(a, b);
-}
-
 } // namespace platform

@@ -12,19 +12,6 @@ namespace platform {
 // (0.5 -> 0, 2.5 -> 2, 3.5 -> 4); a value outside the target's range is the overflow error.
 std::int16_t toInt16(double value);
 std::int32_t toInt32(double value);
-std::int64_t toInt64(double value);
-
-// Guarded integer arithmetic: on overflow the error is raised and nothing is stored.
-std::int16_t addInt16(std::int16_t a, std::int16_t b);
-std::int32_t addInt32(std::int32_t a, std::int32_t b);
-std::int64_t addInt64(std::int64_t a, std::int64_t b);
-
-template <class Int> void increment(Int& counter) {
-    Int next;
-    if (__builtin_add_overflow(counter, Int{1}, &next))
-        raiseOverflow();
-    counter = next;
-}
 
 // The floating-point status after a result: with finite operands, an invalid operation gives a
 // NaN and a division by zero or an overflow gives an infinity, so testing the result is enough.
@@ -50,9 +37,6 @@ template <class T, int Lo, int Hi> class Table {
     static_assert(Lo <= Hi);
 
   public:
-    static constexpr int lower = Lo;
-    static constexpr int upper = Hi;
-
     T& operator()(double index) { return values_[slot(index)]; }
     const T& operator()(double index) const { return values_[slot(index)]; }
 

@@ -22,8 +22,6 @@ namespace {
 
 constexpr double twipsPerInch = 1440.0;
 constexpr int lineEditSideMargin = 2;
-// Pixels; wider borders or a taller title bar are no frame a person could use.
-constexpr int maximumFrameSide = 1000;
 
 // Screen coordinates far beyond any screen still have to fit an int.
 int toPixels(double twips, double twipsPerPixel) {
@@ -171,9 +169,8 @@ QMargins Form::frameMargins() const {
     // to put around the window; placing the client area as if there were none would put the
     // frame a title bar too high.
     // Margins no frame could have are left out rather than carried into screen arithmetic.
-    const auto framelike = [](int side) { return side >= 0 && side <= maximumFrameSide; };
-    if (!(framelike(known.left()) && framelike(known.top()) && framelike(known.right()) &&
-          framelike(known.bottom())))
+    if (!(isFrameSide(known.left()) && isFrameSide(known.top()) && isFrameSide(known.right()) &&
+          isFrameSide(known.bottom())))
         return QMargins();
     if (!known.isNull() || !isVisible())
         return known;

@@ -15,10 +15,6 @@
 namespace platform {
 namespace {
 
-// Wider borders or a taller title bar than this are no frame a person could use; a value this
-// large was set by hand or by a fault, and arithmetic on it would overflow.
-constexpr std::uint32_t widestSide = 1000;
-
 // Set once a manager has let a window wait for its extents in vain.
 bool managerSilent = false;
 
@@ -97,7 +93,7 @@ class FrameQuery {
             return std::nullopt;
         const auto* v = static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
         for (int side = 0; side < 4; ++side)
-            if (v[side] > widestSide)
+            if (!isFrameSide(v[side]))
                 return std::nullopt;
         // left, right, top, bottom
         return QMargins(static_cast<int>(v[0]), static_cast<int>(v[2]), static_cast<int>(v[1]),

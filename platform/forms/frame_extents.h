@@ -8,6 +8,13 @@ class QWidget;
 
 namespace platform {
 
+// Wider borders or a taller title bar than this many pixels are no frame a person could use: a
+// value this large was set by hand or by a fault, and arithmetic on it would overflow.
+inline constexpr int widestFrameSide = 1000;
+constexpr bool isFrameSide(long long pixels) {
+    return pixels >= 0 && pixels <= widestFrameSide;
+}
+
 // The borders and title bar a window manager puts around a shown top-level window, as the
 // manager announces them, in pixels of the screen. A window shown a moment ago may not be framed
 // yet: the manager is asked for its extents and given a short while to answer, by plain requests
