@@ -10,43 +10,25 @@ tools/setup.sh test
 jobs=$(nproc)
 
 # skip_reasons RESULTS.xml: ctest names the tests it skipped but not why; each says why in its
-# output. A GoogleTest case gives the message after "Skipped", a script its last line.
+# output. A GoogleTest case gives the reason after "Skipped", a script its last line.
 skip_reasons() {
-    awk '
-        function decode(s) {
-            gsub(/&lt;/, "<", s); gsub(/&gt;/, ">", s); gsub(/&quot;/, "\"", s)
-            gsub(/&apos;/, "'\''", s); gsub(/&amp;/, "\\&", s)
-            return s
-        }
-        function report() {
-            if (name == "") return
-            if (reason == "" && !gtest) reason = last
-            if (reason == "") reason = "(it gave no reason)"
-            printf "  skipped %s: %s\n", name, reason
-            name = ""
-        }
-        /<testcase / {
-            report()
-            if ($0 ~ /status="notrun"/) {
-                name = $0; sub(/.*<testcase name="/, "", name); sub(/".*/, "", name)
-                name = decode(name)
-            }
-            output = after_skipped = gtest = 0; reason = last = ""
-            next
-        }
-        name == "" { next }
-        /<system-out>/ { output = 1; sub(/.*<system-out>/, "") }
-        output {
-            closing = sub(/<\/system-out>.*/, "")
-            line = decode($0)
-            if (line ~ /: Skipped$/) after_skipped = gtest = 1
-            else if (line ~ /^\[/) after_skipped = 0
-            else if (after_skipped && line != "") reason = reason (reason == "" ? "" : " ") line
-            else if (line != "") last = line
-            if (closing) output = 0
-        }
-        END { report() }
-    ' "$1"
+    python3 - "$1" <<'EOF'
+import sys, xml.etree.ElementTree as tree
+for case in tree.parse(sys.argv[1]).iter("testcase"):
+    if case.get("status") != "notrun":
+        continue
+    lines = [line.strip() for line in (case.findtext("system-out") or "").splitlines()]
+    reason, taking = [], False
+    for line in lines:
+        if line.endswith(": Skipped"):
+            taking = True
+        elif line.startswith("["):
+            taking = False
+        elif taking and line:
+            reason.append(line)
+    last = next((line for line in reversed(lines) if line), "")
+    print(f"  skipped {case.get('name')}: {' '.join(reason) or last or '(it gave no reason)'}")
+EOF
 }
 
 # build PRESET: what the build says matters only when it builds something.
