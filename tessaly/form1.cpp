@@ -3,6 +3,7 @@
 #include "platform/core/clock.h"
 #include "platform/core/numeric.h"
 #include "platform/core/text.h"
+#include "platform/forms/qt_colour.h"
 #include "platform/forms/runtime.h"
 
 #include <QGuiApplication>

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QColor>
-
 #include <cstdint>
 
 namespace platform {
@@ -25,16 +23,6 @@ inline int greenOf(Colour c) {
 }
 inline int blueOf(Colour c) {
     return (c >> 16) & 0xff;
-}
-
-inline QRgb toRgb(Colour c) {
-    return qRgb(redOf(c), greenOf(c), blueOf(c));
-}
-inline QColor toQColor(Colour c) {
-    return QColor(toRgb(c));
-}
-inline Colour fromQColor(const QColor& c) {
-    return rgbColour(c.red(), c.green(), c.blue());
 }
 
 } // namespace platform

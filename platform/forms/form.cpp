@@ -1,6 +1,7 @@
 #include "platform/forms/form.h"
 
 #include "platform/forms/frame_extents.h"
+#include "platform/forms/qt_colour.h"
 #include "platform/forms/runtime.h"
 
 #include <QAccessibleWidget>

@@ -1,5 +1,7 @@
 #include "platform/forms/surface.h"
 
+#include "platform/forms/qt_colour.h"
+
 #include <QPaintEvent>
 #include <QPainter>
 

@@ -3,6 +3,7 @@
 #include "kelvane/engine/module1.h"
 #include "kelvane/forms/form1.h"
 #include "kelvane/forms/form2.h"
+#include "platform/forms/qt_colour.h"
 #include "platform/forms/runtime.h"
 #include "tests/support/program_test.h"
 

@@ -1,3 +1,4 @@
+#include "platform/forms/qt_colour.h"
 #include "platform/forms/runtime.h"
 #include "platform/forms/surface.h"
 
