@@ -61,7 +61,9 @@ program_pid=
 export DISPLAY=$x
 (on_desktop "$kelvane") &
 program_pid=$!
-control=$(timeout 20 xdotool search --sync --onlyvisible --name '^Control$' | head -n 1)
+# The list is read whole and cut here: head would leave xdotool a closed pipe.
+control=$(timeout 20 xdotool search --sync --onlyvisible --name '^Control$')
+control=${control%%$'\n'*}
 [ -n "$control" ] || { echo "no window Control" >&2; exit 1; }
 expect_equal "Kelvane's window system" "libqxcb " "$(plugins "$program_pid")"
 client() { # WINDOW: "X Y WIDTHxHEIGHT" of the client area on the screen
@@ -71,7 +73,8 @@ client() { # WINDOW: "X Y WIDTHxHEIGHT" of the client area on the screen
 # "Simulate" has the focus when the window opens: a space presses it.
 xdotool windowfocus --sync "$control"
 xdotool key --window "$control" space
-display=$(timeout 20 xdotool search --sync --onlyvisible --name '^Display$' | head -n 1)
+display=$(timeout 20 xdotool search --sync --onlyvisible --name '^Display$')
+display=${display%%$'\n'*}
 [ -n "$display" ] || { echo "no window Display after Simulate" >&2; exit 1; }
 read -r cx cy csize < <(client "$control")
 read -r dx dy dsize < <(client "$display")
