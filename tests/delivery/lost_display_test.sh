@@ -55,7 +55,7 @@ while read -r name platform signal; do
     program_pid=$!
     shown=
     if [ "$platform" = wayland ]; then
-        for _ in $(seq 100); do
+        for _ in $(seq 200); do
             grep -q 'wl_surface@[0-9]*\.attach' "$work/err" && { shown=1; break; }
             sleep 0.1
         done
@@ -63,7 +63,13 @@ while read -r name platform signal; do
         DISPLAY=$compositor_x timeout 20 xdotool search --sync --onlyvisible \
             --name "^${title[$name]}\$" >/dev/null && shown=1
     fi
-    [ -n "$shown" ] || { fail "$what: no window"; stop_own_compositor; continue; }
+    if [ -z "$shown" ]; then
+        fail "$what: no window"
+        kill "$program_pid" 2>/dev/null
+        wait "$program_pid" 2>/dev/null
+        stop_own_compositor
+        continue
+    fi
     x=$compositor_x
     stop_own_compositor "$signal"
     # Qt's Wayland plug-in says the compositor is gone in its own words.
