@@ -86,6 +86,7 @@ CASES
 
 # ---- On a plain X server: its window manager ends alone, then the server itself ---------------
 start_own_x_server --wm
+trap finish EXIT # the server's start put its own in place
 "$kelvane" 2>"$work/err" &
 program_pid=$!
 control=$(wait_for_window Control) || { echo "no window Control" >&2; exit 1; }
