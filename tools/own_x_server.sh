@@ -75,7 +75,7 @@ start_window_manager() {
         # An EWMH window manager names its check window on the root window once it manages
         # windows.
         for _ in $(seq 100); do
-            xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+            [[ "$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null)" == *'window id'* ]] && return 0
             kill -0 "$wm_pid" 2>/dev/null || break
             sleep 0.1
         done
@@ -119,21 +119,26 @@ settled_frame() {
 # wait_for_window "TITLE": prints the id of the visible window with exactly that title.
 wait_for_window() {
     local found
-    found=$(timeout 10 xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)
+    # Lists are read whole and cut here: a reader that stops early (head, grep -q) leaves the
+    # writer a closed pipe, whose SIGPIPE pipefail takes for a failure.
+    found=$(timeout 10 xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null) || true
+    found=${found%%$'\n'*}
     if [ -z "$found" ]; then
         # Now and then, on a loaded machine, a window's first map request goes unanswered by the
         # window manager that has just started: the window exists but is never shown. Asking again
         # is what a person would do by starting over; say what was seen either way.
         local hidden
-        hidden=$(xdotool search --name "^$1\$" 2>/dev/null | head -n 1)
+        hidden=$(xdotool search --name "^$1\$" 2>/dev/null) || true
+        hidden=${hidden%%$'\n'*}
         echo "window \"$1\" not shown within 10 s: $([ -n "$hidden" ] && echo "it exists" ||
             echo "it does not exist"), the window manager $( [ -z "$wm_pid" ] && echo "is not used" ||
             { kill -0 "$wm_pid" 2>/dev/null && echo runs || echo "has ended"; }), the program $(
             [ -n "$program_pid" ] && kill -0 "$program_pid" 2>/dev/null && echo runs ||
             echo "does not run")" >&2
         [ -n "$hidden" ] && xdotool windowmap "$hidden" 2>/dev/null || true
-        found=$(timeout 10 xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null |
-            head -n 1)
+        found=$(timeout 10 xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null) ||
+            true
+        found=${found%%$'\n'*}
     fi
     [ -n "$found" ] && echo "$found"
 }

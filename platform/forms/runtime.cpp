@@ -163,8 +163,9 @@ int runProgram(int& argc, char** argv, const Project& project) {
     // Only the start-up window ends the program when closed; the others merely hide.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    DestroyedWindowWatch destroyedWindows;
-    app->installNativeEventFilter(&destroyedWindows);
+    DisplayWatch displayWatch(
+        (program + QStringLiteral(": ") + printable(lostDisplay(environment))).toLocal8Bit());
+    app->installNativeEventFilter(&displayWatch);
 
     startProgram(project);
     const int status = programEnded() ? exitStatus() : app->exec();

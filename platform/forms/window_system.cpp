@@ -89,6 +89,12 @@ QString unreachableDisplay(const WindowSystemEnvironment& environment) {
         .arg(platform);
 }
 
+QString lostDisplay(const WindowSystemEnvironment& environment) {
+    return QStringLiteral(
+               "lost the X display \"%1\" (its server ended, or the compositor it ran in)")
+        .arg(xDisplay(environment));
+}
+
 QString silentDisplay(const WindowSystemEnvironment& environment, int seconds) {
     const QString platform = chosenPlatform(environment);
     const QString silence =

@@ -30,6 +30,9 @@ QString missingDisplay(const WindowSystemEnvironment& environment);
 // The line for the user when Qt could not reach the window system after all.
 QString unreachableDisplay(const WindowSystemEnvironment& environment);
 
+// The line when the X display went away while the program ran.
+QString lostDisplay(const WindowSystemEnvironment& environment);
+
 // The line when the window system took the connection but did not answer within the seconds.
 QString silentDisplay(const WindowSystemEnvironment& environment, int seconds);
 

@@ -10,11 +10,17 @@ program=$1 title=$2
 source "$(dirname "$0")/../../tools/own_x_server.sh"
 start_own_x_server
 home=$(mktemp -d)
-trap 'stop_own_x_server; rm -rf "$home"' EXIT
+# A runtime folder of the run's own, with no bus in it: without one Qt would make
+# /tmp/runtime-$USER, which outlives the test.
+runtime=$(mktemp -d)
+chmod 700 "$runtime"
+trap 'stop_own_x_server; rm -rf "$home" "$runtime"' EXIT
 command -v dbus-launch >/dev/null ||
     echo "note: dbus-launch is not installed, so no bus could be launched here either"
+fallback=/tmp/runtime-$(id -un)
+[ -e "$fallback" ] && fallback_before=1 || fallback_before=
 
-env -u DBUS_SESSION_BUS_ADDRESS -u XDG_RUNTIME_DIR HOME="$home" "$program" &
+env -u DBUS_SESSION_BUS_ADDRESS XDG_RUNTIME_DIR="$runtime" HOME="$home" "$program" &
 program_pid=$!
 wait_for_window "$title" >/dev/null || { echo "window \"$title\" did not appear" >&2; exit 1; }
 kill "$program_pid"
@@ -33,6 +39,10 @@ done
 if [ -n "$(ls -A "$home")" ]; then
     echo "FAIL: the program left files in its home folder:" >&2
     find "$home" -mindepth 1 | sed 's/^/  /' >&2
+    failures=$((failures + 1))
+fi
+if [ -z "$fallback_before" ] && [ -e "$fallback" ]; then
+    echo "FAIL: $fallback was made" >&2
     failures=$((failures + 1))
 fi
 echo "$(basename "$program") without a session bus: $failures failure(s)"

@@ -11,40 +11,26 @@ set -uo pipefail
 
 kelvane=$1 tessaly=$2
 source "$(dirname "$0")/../../tools/controls.sh"
-for tool in weston Xwayland xdotool xwininfo; do
+source "$(dirname "$0")/../../tools/own_compositor.sh"
+for tool in xdotool xwininfo; do
     command -v "$tool" >/dev/null || {
         echo "skipped: $tool is not installed (tools/setup.sh test installs it)"
         exit 77
     }
 done
 
-runtime=$(mktemp -d) # private to the compositor and its clients, as a session's runtime folder is
-chmod 700 "$runtime"
-socket=wayland-kt-$$
-weston_pid= program_pid=
+program_pid=
 stop() {
-    [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null
-    [ -n "$weston_pid" ] && kill "$weston_pid" 2>/dev/null
-    wait 2>/dev/null
-    rm -rf "$runtime"
+    if [ -n "$program_pid" ]; then
+        kill "$program_pid" 2>/dev/null
+        wait "$program_pid" 2>/dev/null
+    fi
+    stop_own_compositor
 }
 trap stop EXIT
 source "$(dirname "${BASH_SOURCE[0]}")/../checks.sh"
-XDG_RUNTIME_DIR=$runtime weston --backend=headless-backend.so --xwayland --socket="$socket" \
-    --width=1280 --height=1024 --idle-time=0 --log="$runtime/weston.log" &
-weston_pid=$!
-x=
-for _ in $(seq 100); do
-    x=$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$runtime/weston.log" 2>/dev/null)
-    [ -S "$runtime/$socket" ] && [ -n "$x" ] && break
-    kill -0 "$weston_pid" 2>/dev/null || break
-    sleep 0.1
-done
-[ -S "$runtime/$socket" ] && [ -n "$x" ] || {
-    echo "the compositor did not start:" >&2
-    cat "$runtime/weston.log" >&2
-    exit 1
-}
+start_own_compositor
+runtime=$compositor_runtime socket=$compositor_socket x=$compositor_x weston_pid=$compositor_pid
 echo "compositor $socket with XWayland on $x"
 on_desktop() { exec env -u QT_QPA_PLATFORM XDG_RUNTIME_DIR="$runtime" WAYLAND_DISPLAY="$socket" DISPLAY="$x" "$@"; }
 
@@ -75,7 +61,9 @@ program_pid=
 export DISPLAY=$x
 (on_desktop "$kelvane") &
 program_pid=$!
-control=$(timeout 20 xdotool search --sync --onlyvisible --name '^Control$' | head -n 1)
+# The list is read whole and cut here: head would leave xdotool a closed pipe.
+control=$(timeout 20 xdotool search --sync --onlyvisible --name '^Control$')
+control=${control%%$'\n'*}
 [ -n "$control" ] || { echo "no window Control" >&2; exit 1; }
 expect_equal "Kelvane's window system" "libqxcb " "$(plugins "$program_pid")"
 client() { # WINDOW: "X Y WIDTHxHEIGHT" of the client area on the screen
@@ -85,7 +73,8 @@ client() { # WINDOW: "X Y WIDTHxHEIGHT" of the client area on the screen
 # "Simulate" has the focus when the window opens: a space presses it.
 xdotool windowfocus --sync "$control"
 xdotool key --window "$control" space
-display=$(timeout 20 xdotool search --sync --onlyvisible --name '^Display$' | head -n 1)
+display=$(timeout 20 xdotool search --sync --onlyvisible --name '^Display$')
+display=${display%%$'\n'*}
 [ -n "$display" ] || { echo "no window Display after Simulate" >&2; exit 1; }
 read -r cx cy csize < <(client "$control")
 read -r dx dy dsize < <(client "$display")

@@ -18,13 +18,23 @@ mkdir -p "$work"
 
 # Preloaded into the program itself, so that its process id is the program's. A sanitizer's
 # run-time must come first and takes no preload.
-faketime_library=$(ls /usr/lib/*/faketime/libfaketime.so.1 2>/dev/null | head -n 1 || true)
-if [ -n "$faketime_library" ] && ! ldd "$kelvane" | grep -q libasan; then
+# The loader's list is read whole: a reader that stopped at the first match would leave ldd
+# writing into a closed pipe, and under pipefail its SIGPIPE would read as "no sanitizer".
+shopt -s nullglob
+faketime_libraries=(/usr/lib/*/faketime/libfaketime.so.1)
+shopt -u nullglob
+faketime_library=${faketime_libraries[0]:-}
+libraries=$(ldd "$kelvane")
+if [ -n "$faketime_library" ] && [[ "$libraries" != *libasan* ]]; then
     fast=(env LD_PRELOAD="$faketime_library" FAKETIME="+0 x20")
     rows=("1 yes yes" "2.5 no yes" "0.5 yes no")
     limit=60
 else
-    echo "note: no libfaketime (package faketime), one run at the real pace (about a minute)"
+    if [ -n "$faketime_library" ]; then
+        echo "note: a sanitizer build takes no preload, one run at the real pace (about a minute)"
+    else
+        echo "note: no libfaketime (package faketime), one run at the real pace (about a minute)"
+    fi
     fast=()
     rows=("2.5 no yes")
     limit=150
