@@ -397,7 +397,7 @@ QString longRunNote(const Parameters& parameters, double secondsPerPixel) {
     const double seconds = pictures * size.width() * size.height() * secondsPerPixel;
     if (seconds < longRun)
         return {};
-    return QStringLiteral("%1 of %2 \u00d7 %3 pixels take about %4 to write; Ctrl+C stops the "
+    return QStringLiteral("writing %1 of %2 \u00d7 %3 pixels takes about %4; Ctrl+C stops the "
                           "run and keeps nothing of it.")
         .arg(pictures == 1 ? QStringLiteral("a picture")
                            : QStringLiteral("%1 pictures").arg(pictures))
