@@ -104,8 +104,8 @@ std::vector<platform::ProgramOption> options() {
     return {
         {renderName, QStringLiteral("file"),
          QStringLiteral("Run the animation at once, without a window, and write its final "
-                        "picture to <file> as PNG. <file> is a new or a regular file: a "
-                        "device, a pipe or /dev/stdout on a terminal or pipe is refused.")},
+                        "picture to <file> as PNG. <file> is a new name or a regular file: a "
+                        "device, a pipe or the standard output (/dev/stdout) is refused.")},
         {framesName, QStringLiteral("folder"),
          QStringLiteral("Write the picture of every step to <folder> as PNG files: frame-001.png, "
                         "frame-002.png and on.")},
