@@ -288,6 +288,8 @@ int makePictures(const QString& program, const Parameters& parameters) {
         }
     } freshAfterwards;
 
+    // From before the first folder is made, so that a signal never leaves one behind.
+    const platform::StopSignals stopSignals;
     // Looked at before the run, so that a name that cannot take the picture is known at once.
     const auto pictureProblem = [&](const QString& problem) {
         return platform::runFailure(program, QStringLiteral("cannot write the picture to '%1': %2")
@@ -306,7 +308,6 @@ int makePictures(const QString& program, const Parameters& parameters) {
     }
     warnOfLongRun(program, parameters);
 
-    const platform::StopSignals stopSignals;
     try {
         const QImage image = runAnimation(parameters, [&](const QImage& step) {
             stopWhenAsked();

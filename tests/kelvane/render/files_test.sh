@@ -133,16 +133,21 @@ run "a named pipe" 1 --render "$files/f.png"
 expect_equal "a named pipe: still" fifo "$(kind "$files/f.png")"
 rm -f "$files/f.png"
 
+# Polls, for two minutes at most, until the command succeeds or the program $pid has ended.
+while_running() {
+    for _ in $(seq 1200); do
+        "$@" && return
+        kill -0 "$pid" 2>/dev/null || return
+        sleep 0.1
+    done
+}
+
 # A signal during the frames ends the run with 128 + its number and takes back every frame,
 # and the folder the run made. SIGINT is ignored in a script's background job unless reset.
 for signal in TERM INT; do
     env --default-signal=INT "$kelvane" --frames "$files/fr" --size 800x800 2>"$work/err" &
     pid=$!
-    for _ in $(seq 1200); do
-        [ -e "$files/fr/frame-003.png" ] && break
-        kill -0 "$pid" 2>/dev/null || break
-        sleep 0.1
-    done
+    while_running test -e "$files/fr/frame-003.png"
     kill "-$signal" "$pid"
     wait "$pid"
     status=$?
@@ -154,11 +159,7 @@ done
 # A run of minutes says so before it starts, and can still be stopped at once.
 "$kelvane" --frames "$files/fr" --size 6000x6000 2>"$work/err" &
 pid=$!
-for _ in $(seq 1200); do
-    [ -s "$work/err" ] && break
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-done
+while_running test -s "$work/err"
 kill -TERM "$pid"
 wait "$pid"
 expect_equal "a long run: status" 143 "$?"
