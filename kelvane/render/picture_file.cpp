@@ -90,6 +90,11 @@ QByteArray destination(const QByteArray& path, QString& problem, mode_t& mode, b
                       .arg(stream);
         return {};
     }
+    // A file made read-only stays as it is, as the user meant it to.
+    if (::access(path.constData(), W_OK) != 0) {
+        problem = reason(errno);
+        return {};
+    }
     exists = true;
     mode = status.st_mode & 07777;
     if (!link)

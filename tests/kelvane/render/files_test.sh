@@ -80,6 +80,17 @@ if [ "$mode" = privileged ]; then
         expect_equal "a folder the user may not write: status" 1 "$?"
         said "a folder the user may not write" \
             "cannot make the folder '$work/locked/f' for the frames: Permission denied" "$work/err"
+        # A file the user made read-only stays, though its folder would let it be replaced.
+        mkdir -m 777 "$work/open"
+        echo kept >"$work/open/ro.png"
+        chown 65534:65534 "$work/open/ro.png"
+        chmod 444 "$work/open/ro.png"
+        setpriv --reuid=65534 --regid=65534 --clear-groups \
+            "$kelvane" --render "$work/open/ro.png" >"$work/out" 2>"$work/err" </dev/null
+        expect_equal "a read-only file: status" 1 "$?"
+        said "a read-only file" \
+            "cannot write the picture to '$work/open/ro.png': Permission denied" "$work/err"
+        expect_equal "a read-only file: kept" "kept ro.png" "$(cat "$work/open/ro.png") $(ls -A "$work/open")"
     else
         skipped="cannot run as another user here"
     fi
