@@ -4,6 +4,7 @@
 #include "platform/forms/runtime.h"
 
 int main(int argc, char** argv) {
+    kelvane::render::keepArgumentBytes(argc, argv);
     return platform::runProgram(
         argc, argv,
         {.name = QStringLiteral("Kelvane"),

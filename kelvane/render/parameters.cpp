@@ -4,6 +4,7 @@
 #include "platform/core/errors.h"
 #include "platform/core/text.h"
 
+#include <QFile>
 #include <QRegularExpression>
 #include <QWidget>
 
@@ -54,7 +55,7 @@ std::optional<bool> readYesNo(const QString& name, const QString& text, QString&
 }
 
 std::optional<QSize> readSize(const QString& text, QString& problem) {
-    static const QRegularExpression pattern(QStringLiteral(R"(^([0-9]+)[xX]([0-9]+)$)"));
+    static const QRegularExpression pattern(QStringLiteral(R"(\A([0-9]+)[xX]([0-9]+)\z)"));
     const QRegularExpressionMatch match = pattern.match(text);
     if (!match.hasMatch()) {
         problem = QStringLiteral("--size: give the width and height in pixels as WIDTHxHEIGHT, as "
@@ -103,7 +104,8 @@ std::vector<platform::ProgramOption> options() {
     return {
         {renderName, QStringLiteral("file"),
          QStringLiteral("Run the animation at once, without a window, and write its final "
-                        "picture to <file> as PNG.")},
+                        "picture to <file> as PNG. <file> is a new name or a regular file: a "
+                        "device, a pipe or the standard output (/dev/stdout) is refused.")},
         {framesName, QStringLiteral("folder"),
          QStringLiteral("Write the picture of every step to <folder> as PNG files: frame-001.png, "
                         "frame-002.png and on.")},
@@ -144,12 +146,30 @@ std::optional<Parameters> readParameters(const platform::ProgramArguments& argum
     if (!readPath(arguments, renderName, parameters.picture, problem) ||
         !readPath(arguments, framesName, parameters.frames, problem))
         return std::nullopt;
+    parameters.pictureName = QFile::encodeName(parameters.picture);
+    parameters.framesName = QFile::encodeName(parameters.frames);
     if (parameters.picture.isEmpty() && parameters.frames.isEmpty()) {
         problem = QStringLiteral("say where the pictures go: give --render FILE, --frames FOLDER "
                                  "or both.");
         return std::nullopt;
     }
     return parameters;
+}
+
+void useArgumentBytes(Parameters& parameters, const QList<QByteArray>& arguments) {
+    // Each byte a character of its own, so that the bytes come back whole; the options' names
+    // are ASCII, and the command line is read alike.
+    QStringList bytes;
+    for (const QByteArray& argument : arguments)
+        bytes.append(QString::fromLatin1(argument));
+    const platform::CommandLine read = platform::readCommandLine(bytes, {}, options());
+    if (read.action != platform::CommandLine::Action::ProgramMode)
+        return;
+    const platform::ProgramArguments& given = read.programArguments;
+    if (given.isSet(renderName))
+        parameters.pictureName = given.value(renderName).toLatin1();
+    if (given.isSet(framesName))
+        parameters.framesName = given.value(framesName).toLatin1();
 }
 
 int stepCount(int height) {

@@ -2,6 +2,8 @@
 
 #include "platform/core/command_line.h"
 
+#include <QByteArray>
+#include <QList>
 #include <QSize>
 #include <QString>
 
@@ -19,6 +21,9 @@ struct Parameters {
     QSize size{410, 364}; // the display window's client area at its design size
     QString picture = {}; // the file of the final picture; empty for none
     QString frames = {};  // the folder of every step's picture; empty for none
+    // The same two names as the bytes the system is given: a name need not be valid text.
+    QByteArray pictureName = {};
+    QByteArray framesName = {};
 };
 
 // The options of Kelvane's command line.
@@ -27,6 +32,11 @@ std::vector<platform::ProgramOption> options();
 // The parameters the options give, or in problem the one line that says what is wrong with them.
 std::optional<Parameters> readParameters(const platform::ProgramArguments& arguments,
                                          QString& problem);
+
+// Takes the two names as the bytes given in the program's arguments (its name first), read as
+// the command line reads them, instead of their text, which has lost every byte that is not
+// UTF-8.
+void useArgumentBytes(Parameters& parameters, const QList<QByteArray>& arguments);
 
 // The number of steps a run makes on a display window of that height.
 int stepCount(int height);

@@ -4,23 +4,30 @@
 #include "kelvane/forms/error_words.h"
 #include "kelvane/forms/form1.h"
 #include "kelvane/forms/form2.h"
+#include "kelvane/render/picture_file.h"
 
 #include "platform/core/clock.h"
 #include "platform/core/errors.h"
+#include "platform/core/stop_signals.h"
 #include "platform/forms/runtime.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QDir>
-#include <QSaveFile>
-#include <QTemporaryFile>
+#include <QElapsedTimer>
 
 #include <cerrno>
+#include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <set>
 #include <stdexcept>
 
+#include <dirent.h>
+#include <fnmatch.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace kelvane::render {
@@ -74,10 +81,17 @@ std::unique_ptr<QApplication> offscreenApplication(const QString& program) {
     return std::make_unique<QApplication>(argc, argv);
 }
 
+// What the run holds at its peak: the display window's image at its design size, made before
+// the size is known, and the one its first clear fits to the size, made while the first is
+// still there. A frame is the window's own image, written as it is, row by row.
+double bytesNeeded(const QSize& size) {
+    const QSize design = Parameters{}.size;
+    return 4.0 * (double(design.width()) * design.height() + double(size.width()) * size.height());
+}
+
 bool enoughMemoryFor(const QSize& size) {
-    const double bytes = 4.0 * size.width() * size.height();
     const double physical = double(sysconf(_SC_PHYS_PAGES)) * double(sysconf(_SC_PAGESIZE));
-    return physical <= 0 || bytes < physical;
+    return physical <= 0 || bytesNeeded(size) < physical;
 }
 
 QString noMemory(const QSize& size) {
@@ -87,60 +101,122 @@ QString noMemory(const QSize& size) {
         .arg(size.height());
 }
 
+// Seconds the PNG writer takes for a pixel on this machine, measured on a picture of the design
+// size: writing the pictures is what a long run spends its time on.
+double secondsPerPixel() {
+    QImage sample(Parameters{}.size, QImage::Format_RGB32);
+    sample.fill(Qt::white);
+    QElapsedTimer timer;
+    timer.start();
+    int written = 0;
+    do {
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        sample.save(&buffer, "PNG");
+        ++written;
+    } while (timer.elapsed() < 20);
+    return timer.nsecsElapsed() * 1e-9 / (double(written) * sample.width() * sample.height());
+}
+
+QString minutesText(double seconds) {
+    const auto minutes = static_cast<long long>(std::ceil(seconds / 60));
+    if (minutes < 60)
+        return QStringLiteral("%1 min").arg(minutes);
+    if (minutes < 48 * 60)
+        return QStringLiteral("%1 h %2 min")
+            .arg(minutes / 60)
+            .arg(minutes % 60, 2, 10, QLatin1Char('0'));
+    return QStringLiteral("%1 days").arg(minutes / (24 * 60));
+}
+
+// A run that will take minutes says so before it starts, so that whoever waits knows why and
+// may stop it; a short one says nothing, and is not measured.
+void warnOfLongRun(const QString& program, const Parameters& parameters) {
+    constexpr double fewPixels = 1e8; // seconds at most: not worth the measuring
+    if (picturesToWrite(parameters) * parameters.size.width() * parameters.size.height() <
+        fewPixels)
+        return;
+    const QString note = longRunNote(parameters, secondsPerPixel());
+    if (note.isEmpty())
+        return;
+    std::fputs(
+        (program + QStringLiteral(": ") + note + QLatin1Char('\n')).toLocal8Bit().constData(),
+        stderr);
+    std::fflush(stderr);
+}
+
+// The run ended by a signal, on its way out.
+struct Stopped {
+    int signal;
+};
+
+void stopWhenAsked() {
+    if (const int signal = platform::StopSignals::caught(); signal != 0)
+        throw Stopped{signal};
+}
+
 // Every step's picture as a numbered file in one folder. Should the run fail, the frames it
-// wrote go again, and the folder too when the run made it.
+// wrote go again, and the folders it made too.
 class FrameFiles {
   public:
-    FrameFiles(QString folder, int steps) : folder_(std::move(folder)) {
+    FrameFiles(QByteArray folder, QString shown, int steps)
+        : folder_(std::move(folder)), shown_(std::move(shown)) {
         for (int n = steps; n >= 10; n /= 10)
             ++digits_;
         for (int step = 1; step <= steps; ++step)
-            names_.insert(name(step));
+            names_.insert(name(step).toLatin1());
     }
     ~FrameFiles() {
         if (kept_)
             return;
-        for (const QString& path : written_)
-            QFile::remove(path);
-        if (made_)
-            QDir().rmdir(folder_);
+        for (const QByteArray& path : written_)
+            ::unlink(path.constData());
+        for (auto folder = made_.rbegin(); folder != made_.rend(); ++folder)
+            ::rmdir(folder->constData());
     }
     FrameFiles(const FrameFiles&) = delete;
     FrameFiles& operator=(const FrameFiles&) = delete;
 
     // Makes the folder where needed; refuses one that holds frames this run would not replace,
-    // which a film of the folder would mix with its own.
+    // which a film of the folder would mix with its own, and a name it would replace that is
+    // not a file.
     QString prepare() {
-        QDir dir(folder_);
-        if (!dir.exists()) {
-            if (!QDir().mkpath(folder_))
-                return QStringLiteral("cannot make the folder '%1' for the frames.").arg(folder_);
-            made_ = true;
+        if (const QString problem = makeFolder(); !problem.isEmpty())
+            return QStringLiteral("cannot make the folder '%1' for the frames: %2")
+                .arg(shown_, problem);
+        DIR* folder = ::opendir(folder_.constData());
+        if (!folder)
+            return QStringLiteral("cannot read the folder '%1' for the frames: %2")
+                .arg(shown_, QString::fromLocal8Bit(std::strerror(errno)));
+        QString problem;
+        while (const dirent* entry = ::readdir(folder)) {
+            const QByteArray file(entry->d_name);
+            if (::fnmatch("frame-*.png", file.constData(), FNM_CASEFOLD) != 0)
+                continue;
+            if (!names_.contains(file)) {
+                problem = QStringLiteral("the folder '%1' holds frames of another run (%2): "
+                                         "remove them or choose another folder.")
+                              .arg(shown_, QFile::decodeName(file));
+                break;
+            }
+            if (const QString refused = refusal(path(file)); !refused.isEmpty()) {
+                problem =
+                    QStringLiteral("cannot write the frame '%1': %2").arg(shownPath(file), refused);
+                break;
+            }
         }
-        const QStringList present =
-            dir.entryList({QStringLiteral("frame-*.png")}, QDir::Files | QDir::Hidden);
-        for (const QString& file : present)
-            if (!names_.contains(file))
-                return QStringLiteral("the folder '%1' holds frames of another run (%2): remove "
-                                      "them or choose another folder.")
-                    .arg(folder_, file);
-        return {};
+        ::closedir(folder);
+        return problem;
     }
 
     void write(const QImage& picture) {
-        ++step_;
-        const QString path = QDir(folder_).filePath(name(step_));
+        const QByteArray file = name(++step_).toLatin1();
         // Whole or not at all, as the picture, but without waiting for the disk at every step:
         // a film of a hundred frames would spend most of its time there.
-        QTemporaryFile file(path + QStringLiteral(".XXXXXX"));
-        const bool written = file.open() && picture.save(&file, "PNG") && file.flush();
-        if (!written || std::rename(QFile::encodeName(file.fileName()).constData(),
-                                    QFile::encodeName(path).constData()) != 0)
-            throw WriteFailed{QStringLiteral("cannot write the frame '%1': %2")
-                                  .arg(path, written ? QString::fromLocal8Bit(std::strerror(errno))
-                                                     : file.errorString())};
-        file.setAutoRemove(false);
-        written_.push_back(path);
+        if (const QString problem = writePicture(path(file), picture, false); !problem.isEmpty())
+            throw WriteFailed{
+                QStringLiteral("cannot write the frame '%1': %2").arg(shownPath(file), problem)};
+        written_.push_back(path(file));
     }
 
     void keep() { kept_ = true; }
@@ -149,13 +225,40 @@ class FrameFiles {
     QString name(int step) const {
         return QStringLiteral("frame-%1.png").arg(step, digits_, 10, QLatin1Char('0'));
     }
+    QByteArray path(const QByteArray& file) const { return folder_ + '/' + file; }
+    QString shownPath(const QByteArray& file) const {
+        return QDir(shown_).filePath(QString::fromLatin1(file));
+    }
 
-    QString folder_;
+    // Every folder of the path that is not there yet, as mkdir -p.
+    QString makeFolder() {
+        for (qsizetype end = 1; end <= folder_.size(); ++end) {
+            if (end < folder_.size() && folder_[end] != '/')
+                continue;
+            const QByteArray prefix = folder_.left(end);
+            if (prefix.endsWith('/'))
+                continue;
+            if (::mkdir(prefix.constData(), 0777) == 0) {
+                made_.push_back(prefix);
+                continue;
+            }
+            const int error = errno;
+            struct stat status {};
+            if (::stat(prefix.constData(), &status) == 0)
+                if (S_ISDIR(status.st_mode))
+                    continue;
+            return QString::fromLocal8Bit(std::strerror(error == EEXIST ? ENOTDIR : error));
+        }
+        return {};
+    }
+
+    QByteArray folder_;
+    QString shown_;
     int digits_ = 1;
-    std::set<QString> names_;
-    std::vector<QString> written_;
+    std::set<QByteArray> names_;
+    std::vector<QByteArray> written_;
+    std::vector<QByteArray> made_;
     int step_ = 0;
-    bool made_ = false;
     bool kept_ = false;
 };
 
@@ -169,6 +272,13 @@ QString runErrorWords(const platform::RuntimeError& error, const QSize& size) {
 int makePictures(const QString& program, const Parameters& parameters) {
     if (!enoughMemoryFor(parameters.size))
         return platform::runFailure(program, noMemory(parameters.size));
+    if (std::max(parameters.size.width(), parameters.size.height()) > largestPictureSide)
+        return platform::runFailure(
+            program, QStringLiteral("a PNG picture's side can be at most %1 pixels, not %2 "
+                                    "\u00d7 %3: give a smaller --size.")
+                         .arg(largestPictureSide)
+                         .arg(parameters.size.width())
+                         .arg(parameters.size.height()));
     const auto application = offscreenApplication(program);
     // The windows go before the application does.
     struct FreshProgram {
@@ -178,29 +288,47 @@ int makePictures(const QString& program, const Parameters& parameters) {
         }
     } freshAfterwards;
 
-    // Opened before the run, so that a file that cannot be written is known at once; the
-    // picture goes to a temporary file beside it, renamed only once it is whole.
-    QSaveFile picture(parameters.picture);
-    if (!parameters.picture.isEmpty() && !picture.open(QIODevice::WriteOnly))
+    // From before the first folder is made, so that a signal never leaves one behind.
+    const platform::StopSignals stopSignals;
+    // Looked at before the run, so that a name that cannot take the picture is known at once.
+    const auto pictureProblem = [&](const QString& problem) {
         return platform::runFailure(program, QStringLiteral("cannot write the picture to '%1': %2")
-                                                 .arg(parameters.picture, picture.errorString()));
+                                                 .arg(parameters.picture, problem));
+    };
+    const bool picture = !parameters.pictureName.isEmpty();
+    if (picture)
+        if (const QString problem = refusal(parameters.pictureName); !problem.isEmpty())
+            return pictureProblem(problem);
     std::unique_ptr<FrameFiles> frames;
-    if (!parameters.frames.isEmpty()) {
-        frames =
-            std::make_unique<FrameFiles>(parameters.frames, stepCount(parameters.size.height()));
+    if (!parameters.framesName.isEmpty()) {
+        frames = std::make_unique<FrameFiles>(parameters.framesName, parameters.frames,
+                                              stepCount(parameters.size.height()));
         if (const QString problem = frames->prepare(); !problem.isEmpty())
             return platform::runFailure(program, problem);
     }
+    warnOfLongRun(program, parameters);
 
     try {
         const QImage image = runAnimation(parameters, [&](const QImage& step) {
+            stopWhenAsked();
             if (frames)
                 frames->write(step);
         });
-        if (!parameters.picture.isEmpty() && (!image.save(&picture, "PNG") || !picture.commit()))
-            return platform::runFailure(program,
-                                        QStringLiteral("cannot write the picture to '%1': %2")
-                                            .arg(parameters.picture, picture.errorString()));
+        // Once the last picture is being written, the run is done.
+        stopWhenAsked();
+        if (picture)
+            if (const QString problem = writePicture(parameters.pictureName, image, true);
+                !problem.isEmpty())
+                return pictureProblem(problem);
+    } catch (const Stopped& stopped) {
+        platform::runFailure(program,
+                             QStringLiteral("stopped by %1: %2")
+                                 .arg(stopped.signal == SIGINT ? QStringLiteral("SIGINT")
+                                                               : QStringLiteral("SIGTERM"),
+                                      frames ? QStringLiteral("the frames this run wrote are "
+                                                              "removed.")
+                                             : QStringLiteral("no picture written.")));
+        return platform::StopSignals::exitStatus(stopped.signal);
     } catch (const std::invalid_argument& refused) {
         return platform::usageError(program, QString::fromStdString(refused.what()));
     } catch (const WriteFailed& failure) {
@@ -213,6 +341,12 @@ int makePictures(const QString& program, const Parameters& parameters) {
     if (frames)
         frames->keep();
     return 0;
+}
+
+// The program's arguments as they were given, when main kept them.
+QList<QByteArray>& argumentBytes() {
+    static QList<QByteArray> bytes;
+    return bytes;
 }
 
 } // namespace
@@ -252,13 +386,43 @@ QImage runAnimation(const Parameters& parameters,
     return visiblePicture(display);
 }
 
+double picturesToWrite(const Parameters& parameters) {
+    return (parameters.framesName.isEmpty() ? 0 : stepCount(parameters.size.height())) +
+           (parameters.pictureName.isEmpty() ? 0 : 1);
+}
+
+QString longRunNote(const Parameters& parameters, double secondsPerPixel) {
+    constexpr double longRun = 180; // seconds
+    const QSize& size = parameters.size;
+    const double pictures = picturesToWrite(parameters);
+    const double seconds = pictures * size.width() * size.height() * secondsPerPixel;
+    if (seconds < longRun)
+        return {};
+    return QStringLiteral("writing %1 of %2 \u00d7 %3 pixels takes about %4; Ctrl+C stops the "
+                          "run and keeps nothing of it.")
+        .arg(pictures == 1 ? QStringLiteral("a picture")
+                           : QStringLiteral("%1 pictures").arg(pictures))
+        .arg(size.width())
+        .arg(size.height())
+        .arg(minutesText(seconds));
+}
+
+void keepArgumentBytes(int argc, const char* const* argv) {
+    argumentBytes().clear();
+    for (int i = 0; i < argc; ++i)
+        argumentBytes().append(QByteArray(argv[i]));
+}
+
 int commandLineMode(const platform::ProgramArguments& arguments) {
     QString problem;
     const std::optional<Parameters> parameters = readParameters(arguments, problem);
     if (!parameters)
         return platform::usageError(arguments.program, problem);
+    Parameters named = *parameters;
+    if (!argumentBytes().isEmpty())
+        useArgumentBytes(named, argumentBytes());
     const QuietQt quiet;
-    return makePictures(arguments.program, *parameters);
+    return makePictures(arguments.program, named);
 }
 
 } // namespace kelvane::render

@@ -18,6 +18,17 @@ namespace kelvane::render {
 QImage runAnimation(const Parameters& parameters,
                     const std::function<void(const QImage&)>& atEachStep = {});
 
+// How many pictures a run with the parameters writes: its frames and its final picture.
+double picturesToWrite(const Parameters& parameters);
+
+// What a run says before it starts when writing its pictures will take minutes at that pace of
+// the PNG writer; empty for a shorter run.
+QString longRunNote(const Parameters& parameters, double secondsPerPixel);
+
+// Keeps the program's arguments (its name first) as the bytes they are, for the names of the
+// files: their text has lost every byte that is not UTF-8.
+void keepArgumentBytes(int argc, const char* const* argv);
+
 // Kelvane's command-line mode: reads the options, runs the animation without a display and
 // writes the pictures, each file whole or not at all. Returns 0, 1 when the pictures could not
 // be made or written, or 2 for options it cannot use.

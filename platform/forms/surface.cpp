@@ -27,12 +27,13 @@ Colour DrawingForm::backgroundColour() const {
 }
 
 void DrawingForm::cls() {
-    coverClientArea();
     // Nothing drawn survives a clear, so an image kept larger than the window, for a window made
-    // smaller and larger again, now gives back what no longer shows.
+    // smaller and larger again, now gives back what no longer shows; and an image smaller than
+    // the window is replaced at once, not first grown to cover both.
     if (image_.size() != size())
         if (QImage fitted = newImage(width(), height()); !fitted.isNull())
             image_ = std::move(fitted);
+    coverClientArea();
     image_.fill(toRgb(backgroundColour()));
     markDirty(rect());
 }

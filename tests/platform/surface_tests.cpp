@@ -158,6 +158,26 @@ TEST_F(Surface, ThePictureFollowsTheWindowAndShrinksAtAClear) {
     }
 }
 
+// A window wider or taller than its design size, but no larger in area: a clear needs memory for
+// the window, not for the design size and the window's together.
+TEST_F(Surface, AClearTakesNoMoreMemoryThanTheWindow) {
+    std::vector<ErrorKind> errors;
+    setErrorReporter([&](const RuntimeError& error) { errors.push_back(error.kind()); });
+    for (const QSize window : {QSize(400, 20), QSize(20, 400), QSize(10000, 1)}) {
+        resetProgram();
+        auto& scarce = ensureInstance<ScarceCanvas>();
+        scarce.resize(window); // hidden: no resize event grows the image first
+        runHandler([&] {
+            scarce.cls();
+            scarce.pset(float(window.width() - 1), float(window.height() - 1), paletteColour(12));
+        });
+        EXPECT_EQ(errors, std::vector<ErrorKind>{}) << window.width();
+        EXPECT_EQ(scarce.picture().size(), window);
+        EXPECT_EQ(scarce.picture().pixel(window.width() - 1, window.height() - 1),
+                  qRgb(255, 0, 0));
+    }
+}
+
 TEST_F(Surface, CircleIsAOnePixelOutline) {
     const QRgb blue = qRgb(0, 0, 128);
     canvas().circle(50, 50, 10, paletteColour(1));

@@ -1,9 +1,17 @@
+#include "kelvane/render/picture_file.h"
 #include "kelvane/render/render.h"
 #include "platform/core/random.h"
 #include "tests/kelvane/kelvane_fixture.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
+
+#include <cerrno>
+#include <functional>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace kelvane::testing {
 namespace {
@@ -42,6 +50,15 @@ class Render : public KelvaneTest {
             .entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
     }
     QString path(const QString& name) const { return folder.filePath(name); }
+    QByteArray bytes(const QString& name) const { return QFile::encodeName(path(name)); }
+    QByteArray contents(const QString& name) const {
+        QFile file(path(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    static mode_t permissions(const QByteArray& file) {
+        struct stat status {};
+        return ::stat(file.constData(), &status) == 0 ? status.st_mode & 07777 : 0;
+    }
 
     QTemporaryDir folder;
 };
@@ -141,6 +158,14 @@ TEST_F(Render, BadParametersGiveOneLineAndLeaveNoFile) {
         {{"size", "16777216x2"},
          2,
          "--size: a window's side can be at most 16777215 pixels, not '16777216x2'."},
+        {{"size", "410x364\n"},
+         2,
+         "--size: give the width and height in pixels as WIDTHxHEIGHT, as in 410x364, not "
+         "'410x364\\n'."},
+        {{"size", "1000001x1"},
+         1,
+         "a PNG picture's side can be at most 1000000 pixels, not 1000001 \u00d7 1: give a "
+         "smaller --size."},
         {{"size", "16777215x16777215"},
          1,
          "there is not enough memory for a picture of 16777215 \u00d7 16777215 pixels: give a "
@@ -162,6 +187,10 @@ TEST_F(Render, BadParametersGiveOneLineAndLeaveNoFile) {
          1,
          "the folder '" + path("old").toStdString() +
              "' holds frames of another run (frame-9.png): remove them or choose another folder."},
+        {{"frames", path("old/frame-9.png/f")},
+         1,
+         "cannot make the folder '" + path("old/frame-9.png/f").toStdString() +
+             "' for the frames: Not a directory"},
         {{"render", ""}, 2, "--render: give the name of the file to write to."},
         {{"factor", "2"},
          2,
@@ -177,6 +206,258 @@ TEST_F(Render, BadParametersGiveOneLineAndLeaveNoFile) {
         EXPECT_EQ(standardError.substr(0, standardError.find('\n')), "kelvane: " + row.message);
         EXPECT_EQ(files(), QStringList({"old"}));
         EXPECT_EQ(QDir(path("old")).entryList(QDir::Files), QStringList({"frame-9.png"}));
+    }
+}
+
+// A name that is not a file is left as it is, and nothing is written anywhere.
+TEST_F(Render, WhatIsNotAFileIsRefusedBeforeAnythingIsWritten) {
+    ASSERT_TRUE(QDir(folder.path()).mkdir("fr"));
+    const std::string fr = path("fr").toStdString();
+    const struct {
+        std::function<bool()> make; // true once made
+        QStringList options;
+        std::string message; // after "kelvane: "
+    } rows[] = {
+        {[&] { return ::mkfifo(bytes("f.png"), 0644) == 0; },
+         {"render", path("f.png")},
+         "cannot write the picture to '" + path("f.png").toStdString() +
+             "': Filename refers to a pipe, not a file"},
+        {[&] { return ::symlink("f.png", bytes("to-fifo.png")) == 0; },
+         {"render", path("to-fifo.png")},
+         "cannot write the picture to '" + path("to-fifo.png").toStdString() +
+             "': Filename refers to a pipe, not a file"},
+        {[&] { return ::symlink("nowhere.png", bytes("dangling.png")) == 0; },
+         {"render", path("dangling.png")},
+         "cannot write the picture to '" + path("dangling.png").toStdString() +
+             "': Filename refers to a link that leads nowhere"},
+        {[&] { return ::mkfifo(bytes("fr/frame-07.png"), 0644) == 0; },
+         {"frames", path("fr"), "render", path("p.png")},
+         "cannot write the frame '" + fr + "/frame-07.png': Filename refers to a pipe, not a file"},
+        {[&] {
+             return ::unlink(bytes("fr/frame-07.png")) == 0 &&
+                    ::mkdir(bytes("fr/frame-12.png"), 0755) == 0;
+         },
+         {"frames", path("fr")},
+         "cannot write the frame '" + fr + "/frame-12.png': Filename refers to a directory"},
+        {[&] {
+             return ::rmdir(bytes("fr/frame-12.png")) == 0 &&
+                    ::symlink("gone.png", bytes("fr/frame-999.png")) == 0;
+         },
+         {"frames", path("fr")},
+         "the folder '" + fr +
+             "' holds frames of another run (frame-999.png): remove them or choose another "
+             "folder."},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.options.join(' ').toStdString());
+        ASSERT_TRUE(row.make());
+        const QStringList before = files();
+        const QStringList framesBefore =
+            QDir(path("fr")).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+        std::string standardError;
+        EXPECT_EQ(run(row.options + QStringList{"size", "100x60"}, standardError), 1);
+        EXPECT_EQ(standardError, "kelvane: " + row.message + "\n");
+        EXPECT_EQ(files(), before);
+        EXPECT_EQ(
+            QDir(path("fr")).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot),
+            framesBefore);
+    }
+    struct stat status {};
+    ASSERT_EQ(::lstat(bytes("f.png"), &status), 0);
+    EXPECT_TRUE(S_ISFIFO(status.st_mode));
+}
+
+// Every call of the writer that can fail does so in turn: the run ends with the reason, and
+// leaves what was there before, with no frame and no temporary file.
+TEST_F(Render, AWriteThatFailsLeavesWhatWasThere) {
+    using render::SystemCall;
+    QFile old(path("old.png"));
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("an older picture");
+    old.close();
+    const std::string picture = path("p.png").toStdString();
+    const std::string previous = path("old.png").toStdString();
+    const std::string frames = path("fr").toStdString();
+    const struct {
+        SystemCall call;
+        int count, error;
+        QStringList options;
+        std::string message; // after "kelvane: "
+    } rows[] = {
+        {SystemCall::Open,
+         1,
+         EACCES,
+         {"render", path("p.png")},
+         "cannot write the picture to '" + picture + "': Permission denied"},
+        {SystemCall::Write,
+         1,
+         ENOSPC,
+         {"render", path("p.png")},
+         "cannot write the picture to '" + picture + "': No space left on device"},
+        {SystemCall::Write,
+         4,
+         EIO,
+         {"render", path("old.png")},
+         "cannot write the picture to '" + previous + "': Input/output error"},
+        {SystemCall::Sync,
+         1,
+         EIO,
+         {"render", path("p.png")},
+         "cannot write the picture to '" + picture + "': Input/output error"},
+        {SystemCall::Close,
+         1,
+         EDQUOT,
+         {"render", path("old.png")},
+         "cannot write the picture to '" + previous + "': Disk quota exceeded"},
+        {SystemCall::Rename,
+         1,
+         EXDEV,
+         {"render", path("old.png")},
+         "cannot write the picture to '" + previous + "': Invalid cross-device link"},
+        {SystemCall::Open,
+         5,
+         ENOSPC,
+         {"frames", path("fr")},
+         "cannot write the frame '" + frames + "/frame-05.png': No space left on device"},
+        {SystemCall::Write,
+         2,
+         ENOSPC,
+         {"frames", path("fr")},
+         "cannot write the frame '" + frames + "/frame-01.png': No space left on device"},
+        {SystemCall::Close,
+         20,
+         EIO,
+         {"frames", path("fr")},
+         "cannot write the frame '" + frames + "/frame-20.png': Input/output error"},
+        {SystemCall::Rename,
+         3,
+         EROFS,
+         {"frames", path("fr")},
+         "cannot write the frame '" + frames + "/frame-03.png': Read-only file system"},
+        // The final picture fails after every frame was written: the frames go too.
+        {SystemCall::Sync,
+         1,
+         ENOSPC,
+         {"frames", path("fr"), "render", path("p.png")},
+         "cannot write the picture to '" + picture + "': No space left on device"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.message);
+        render::failSystemCall(row.call, row.count, row.error);
+        std::string standardError;
+        const int status = run(row.options + QStringList{"size", "100x60"}, standardError);
+        render::failNoSystemCall();
+        EXPECT_EQ(status, 1);
+        EXPECT_EQ(standardError, "kelvane: " + row.message + "\n");
+        EXPECT_EQ(files(), QStringList({"old.png"}));
+        EXPECT_EQ(contents("old.png"), "an older picture");
+    }
+    // And without a failure the same runs write.
+    std::string standardError;
+    EXPECT_EQ(
+        run({"render", path("old.png"), "frames", path("fr"), "size", "100x60"}, standardError), 0)
+        << standardError;
+    EXPECT_TRUE(QImage(path("old.png")) == QImage(path("fr/frame-20.png")));
+}
+
+TEST_F(Render, FilesAreMadeAsTheUmaskSays) {
+    QFile kept(path("kept.png"));
+    ASSERT_TRUE(kept.open(QIODevice::WriteOnly));
+    kept.close();
+    ASSERT_EQ(::chmod(bytes("kept.png"), 0604), 0);
+    const mode_t before = ::umask(022);
+    for (const auto& [umask, made] : {std::pair{022, 0644}, {027, 0640}, {077, 0600}}) {
+        SCOPED_TRACE(umask);
+        ::umask(umask);
+        QDir(path("fr")).removeRecursively();
+        std::string standardError;
+        ASSERT_EQ(
+            run({"render", path("p.png"), "frames", path("fr"), "size", "100x24"}, standardError),
+            0)
+            << standardError;
+        ::unlink(bytes("p.png")); // made anew at the next row
+        for (const char* frame : {"fr/frame-1.png", "fr/frame-2.png"})
+            EXPECT_EQ(permissions(bytes(frame)), mode_t(made)) << frame;
+        // A file replaced keeps its permissions.
+        ASSERT_EQ(run({"render", path("kept.png"), "size", "100x24"}, standardError), 0);
+        EXPECT_EQ(permissions(bytes("kept.png")), mode_t(0604));
+    }
+    ::umask(before);
+}
+
+TEST_F(Render, PictureNamesAreTheBytesGiven) {
+    const struct {
+        std::vector<QByteArray> arguments;
+        QByteArray picture, frames;
+    } rows[] = {
+        {{"kelvane", "--render", "caf\xe9.png"}, "caf\xe9.png", ""},
+        {{"kelvane", "--render=caf\xe9.png", "--frames", "d\xe9r"}, "caf\xe9.png", "d\xe9r"},
+        {{"kelvane", "--size", "10x30", "--frames=\xff\xfe/x"}, "", "\xff\xfe/x"},
+        {{"kelvane", "-platform", "xcb", "--render", "caf\xc3\xa9.png"}, "caf\xc3\xa9.png", ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.picture.toStdString());
+        QList<QByteArray> arguments(row.arguments.begin(), row.arguments.end());
+        render::Parameters parameters;
+        render::useArgumentBytes(parameters, arguments);
+        EXPECT_EQ(parameters.pictureName, row.picture);
+        EXPECT_EQ(parameters.framesName, row.frames);
+    }
+    // And the mode writes the file of that name, not one of a name made valid text.
+    const QByteArray name = bytes("caf") + "\xe9.png";
+    const char* argv[] = {"kelvane", "--render", name.constData()};
+    render::keepArgumentBytes(3, argv);
+    std::string standardError;
+    const int status = run({"render", QFile::decodeName(name)}, standardError);
+    render::keepArgumentBytes(0, nullptr);
+    EXPECT_EQ(status, 0) << standardError;
+    EXPECT_EQ(::access(name.constData(), F_OK), 0);
+    EXPECT_NE(::access(bytes("caf\u00e9.png").constData(), F_OK), 0);
+    EXPECT_NE(::access(bytes("caf\ufffd.png").constData(), F_OK), 0);
+    ::unlink(name.constData()); // a name the temporary folder cannot spell
+}
+
+TEST(RenderTime, ARunOfMinutesSaysSoBeforeItStarts) {
+    const struct {
+        QSize size;
+        bool frames, picture;
+        double secondsPerPixel;
+        QString note;
+    } rows[] = {
+        {{410, 364}, true, true, 1e-6, ""}, // 172 pictures in 26 seconds
+        {{20000, 5000}, false, true, 1.7e-6, ""},
+        {{20000, 5000},
+         false,
+         true,
+         1.9e-6,
+         "writing a picture of 20000 \u00d7 5000 pixels takes about 4 min; Ctrl+C stops the run "
+         "and keeps nothing of it."},
+        {{3000, 3000},
+         true,
+         false,
+         5.5e-8,
+         "writing 1490 pictures of 3000 \u00d7 3000 pixels takes about 13 min; Ctrl+C stops the "
+         "run and keeps nothing of it."},
+        {{3000, 3000},
+         true,
+         true,
+         5e-7,
+         "writing 1491 pictures of 3000 \u00d7 3000 pixels takes about 1 h 52 min; Ctrl+C stops "
+         "the run and keeps nothing of it."},
+        {{20000, 20000},
+         true,
+         false,
+         2e-7,
+         "writing 9990 pictures of 20000 \u00d7 20000 pixels takes about 9 days; Ctrl+C stops "
+         "the run and keeps nothing of it."},
+    };
+    for (const auto& row : rows) {
+        render::Parameters parameters;
+        parameters.size = row.size;
+        parameters.framesName = row.frames ? "fr" : "";
+        parameters.pictureName = row.picture ? "p.png" : "";
+        EXPECT_EQ(render::longRunNote(parameters, row.secondsPerPixel), row.note)
+            << row.size.width() << " " << row.secondsPerPixel;
     }
 }
 
