@@ -232,8 +232,9 @@ CommandLine readCommandLine(const QStringList& arguments, const QString& descrip
 }
 
 bool isPlainNumber(const QString& text) {
-    static const QRegularExpression number(
-        QStringLiteral(R"(^[+-]?([0-9]+\.?[0-9]*|\.[0-9]+)([eE][+-]?[0-9]+)?$)"));
+    // Anchored on the whole text: a "$" would also match before a final line break.
+    static const QRegularExpression number(QRegularExpression::anchoredPattern(
+        QStringLiteral(R"([+-]?([0-9]+\.?[0-9]*|\.[0-9]+)([eE][+-]?[0-9]+)?)")));
     return number.match(text).hasMatch();
 }
 

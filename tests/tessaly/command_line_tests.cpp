@@ -39,6 +39,8 @@ TEST(CommandLineSettings, StrictNumbersAndWholeCycles) {
         {given({{"index", ""}}), refused, 0, "--index: '' is not a number."},
         {given({{"index", "0x10"}}), refused, 0, "not a number"},
         {given({{"index", " 4"}}), refused, 0, "not a number"},
+        {given({{"index", "5\n"}}), refused, 0, "--index: '5\\n' is not a number."},
+        {given({{"index", "4"}, {"cycles", "3\n"}}), refused, 0, "not '3\\n'"},
         {given({{"index", "4"}, {"cycles", "-3"}}), refused, 0, "from 1 to 1000000, not '-3'"},
         {given({{"index", "4"}, {"cycles", "0"}}), refused, 0, "not '0'"},
         {given({{"index", "4"}, {"cycles", "2.5"}}), refused, 0, "not '2.5'"},
