@@ -98,6 +98,12 @@ check "SIGTERM at index 45: status" 143 "$status"
 python3 -c 'import json, sys; d = json.load(open(sys.argv[1]))
 assert (d["cancelled"], d["cycles_done"], d["result"], d["statistics"]) == (True, 0, None, None)' \
     "$work/out" && ok "SIGTERM: the document says so" || fail "SIGTERM: the document"
+# The count of a cycle of index 92, F(93) - 1, to the last digit: past 64 signed bits and far
+# past what a double holds exactly.
+interrupt TERM 0.3 --index 92 --json
+python3 -c 'import json, sys; d = json.load(open(sys.argv[1]))
+assert d["counted_calls_per_cycle"] == 12200160415121876737, d["counted_calls_per_cycle"]' \
+    "$work/out" && ok "index 92: the exact count" || fail "index 92: the count is not exact"
 interrupt INT 1 --index 35 --cycles 1000000
 check "SIGINT after cycles of index 35: status" 130 "$status"
 said "SIGINT after cycles of index 35" "Fibonacci number of index 35: 9227465" "$work/out"

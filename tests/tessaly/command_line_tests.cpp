@@ -4,6 +4,7 @@
 #include "tessaly/fibonacci.h"
 
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QJsonObject>
 
 #include <gtest/gtest.h>
@@ -100,10 +101,24 @@ TEST(CommandLineReport, CountedCallsAreKnownBeforehand) {
         SCOPED_TRACE(n);
         CallCount count;
         countedFibonacci(n, cancel, count, [] {});
-        EXPECT_EQ(countedCalls(n), static_cast<double>(count));
+        EXPECT_EQ(countedCalls(n), static_cast<std::uint64_t>(count));
     }
-    EXPECT_EQ(countedCalls(92), 12200160415121876737.0); // F(93) - 1, past 64 bits
-    EXPECT_TRUE(std::isinf(countedCalls(1e300)));
+    // Exact to the last digit where a double is not, up to F(93) - 1, past 64 signed bits.
+    const std::pair<double, std::optional<std::uint64_t>> large[] = {
+        {53, 86267571271},
+        {79.5, 37889062373143905},
+        {80, 37889062373143905},
+        {90.25, 7540113804746346428},
+        {91.5, 12200160415121876737u},
+        {92, 12200160415121876737u},
+        {92.5, std::nullopt},
+        {93, std::nullopt},
+        {1e300, std::nullopt},
+        {INFINITY, std::nullopt},
+        {NAN, 0},
+    };
+    for (const auto& [n, calls] : large)
+        EXPECT_EQ(countedCalls(n), calls) << n;
 }
 
 TEST(CommandLineReport, TextOfARunAndOfACancelledOne) {
@@ -127,16 +142,40 @@ TEST(CommandLineReport, TextOfARunAndOfACancelledOne) {
                                                "no cycle finished: no result\n"));
 }
 
+// The count of calls to the last digit, in the text and in the JSON, as an integer: neither
+// rounded through a double nor written with an exponent or as a string.
+TEST(CommandLineReport, CountsAreExactIntegers) {
+    const std::pair<double, const char*> rows[] = {
+        {40, "165580140"},
+        {80, "37889062373143905"},
+        {92, "12200160415121876737"},
+    };
+    for (const auto& [index, calls] : rows) {
+        const Outcome run{.index = index,
+                          .indexText = QString::number(index),
+                          .callsPerCycle = *countedCalls(index),
+                          .seconds = {1},
+                          .result = 1};
+        EXPECT_TRUE(summaryText(run).contains(
+            QStringLiteral(": 1 (%1 counted calls a cycle)\n").arg(QString::fromLatin1(calls))))
+            << summaryText(run).toStdString();
+        const QByteArray json = jsonReport(run, {}, {});
+        EXPECT_TRUE(json.contains("\"counted_calls_per_cycle\": " + QByteArray(calls) + ",\n"))
+            << json.toStdString();
+        EXPECT_FALSE(QJsonDocument::fromJson(json).isNull());
+    }
+}
+
 TEST(CommandLineReport, JsonHoldsTheInputsEveryCycleAndNumbersInFull) {
     const Outcome run{.index = 92,
                       .indexText = QStringLiteral("92"),
                       .cycles = 3,
-                      .callsPerCycle = countedCalls(92),
+                      .callsPerCycle = *countedCalls(92),
                       .seconds = {0.25, 0.75},
                       .result = 7540113804746346429,
                       .cancelled = true};
     const QJsonDocument document = QJsonDocument::fromJson(
-        jsonReport(run, QStringLiteral("1.00"), QStringLiteral("Some CPU")).toJson());
+        jsonReport(run, QStringLiteral("1.00"), QStringLiteral("Some CPU")));
     ASSERT_TRUE(document.isObject());
     const QJsonObject o = document.object();
     EXPECT_EQ(o.value(QStringLiteral("version")).toString(), QStringLiteral("1.00"));
@@ -152,11 +191,8 @@ TEST(CommandLineReport, JsonHoldsTheInputsEveryCycleAndNumbersInFull) {
     EXPECT_EQ(s.value(QStringLiteral("min")).toDouble(), 0.25);
     EXPECT_EQ(s.value(QStringLiteral("max")).toDouble(), 0.75);
     EXPECT_GT(s.value(QStringLiteral("standard_deviation")).toDouble(), 0);
-    // A count below 2^53 is written as an integer, not with an exponent.
-    const Outcome small{.index = 40, .callsPerCycle = countedCalls(40)};
-    EXPECT_TRUE(
-        jsonReport(small, {}, {}).toJson().contains("\"counted_calls_per_cycle\": 165580140"));
-    const QJsonObject none = QJsonDocument::fromJson(jsonReport(small, {}, {}).toJson()).object();
+    const Outcome small{.index = 40, .callsPerCycle = *countedCalls(40)};
+    const QJsonObject none = QJsonDocument::fromJson(jsonReport(small, {}, {})).object();
     EXPECT_TRUE(none.value(QStringLiteral("result")).isNull());
     EXPECT_TRUE(none.value(QStringLiteral("statistics")).isNull());
 }
