@@ -118,7 +118,7 @@ if command -v script >/dev/null; then
     script -qec "$tessaly --index 42 --cycles 2" /dev/null >"$work/terminal"
     grep -qF $'\rcycle 1 of 2, ' "$work/terminal" && ok "progress on a terminal" ||
         fail "no progress line on a terminal"
-    grep -qF $'\r\e[K' "$work/terminal" && ok "progress cleared" || fail "progress not cleared"
+    grep -qF $'\r\e[J' "$work/terminal" && ok "progress cleared" || fail "progress not cleared"
     script -qec "$tessaly --index 42 --cycles 2 --no-progress" /dev/null >"$work/terminal"
     grep -qF ', elapsed' "$work/terminal" && fail "progress despite --no-progress" ||
         ok "no progress with --no-progress"

@@ -210,14 +210,38 @@ TEST(CommandLineReport, ProcessorModelName) {
 
 TEST(CommandLineProgress, Texts) {
     const std::pair<double, const char*> durations[] = {
-        {0, "0.0 s"},        {4.24, "4.2 s"},      {59.9, "59.9 s"}, {59.97, "1 min 00 s"},
-        {185, "3 min 05 s"}, {7620, "2 h 07 min"}, {-1, "?"},        {INFINITY, "?"},
+        {0, "0.0 s"},
+        {4.24, "4.2 s"},
+        {59.9, "59.9 s"},
+        {59.97, "1 min 00 s"},
+        {185, "3 min 05 s"},
+        {7620, "2 h 07 min"},
+        {-1, "?"},
+        {INFINITY, "?"},
+        {86400, "24 h 00 min"},
+        {86401, "more than a day"},
+        {1e15, "more than a day"},
+        {1e300, "more than a day"},
     };
     for (const auto& [seconds, text] : durations)
         EXPECT_EQ(durationText(seconds), QString::fromLatin1(text)) << seconds;
     EXPECT_EQ(progressText(2, 5, 1.5, 3),
               QStringLiteral("cycle 2 of 5, 1.5 s elapsed, 3.0 s left"));
     EXPECT_EQ(progressText(1, 5, 0.2, std::nullopt), QStringLiteral("cycle 1 of 5, 0.2 s elapsed"));
+}
+
+TEST(CommandLineProgress, LinesFitTheTerminal) {
+    const QString text = QStringLiteral("cycle 1 of 3, 0.2 s elapsed");
+    const std::pair<int, const char*> rows[] = {
+        {80, "cycle 1 of 3, 0.2 s elapsed"},
+        {28, "cycle 1 of 3, 0.2 s elapsed"},
+        {27, "cycle 1 of 3, 0.2 s elapse"},
+        {20, "cycle 1 of 3, 0.2 s"},
+        {1, ""},
+        {0, "cycle 1 of 3, 0.2 s elapsed"}, // width unknown
+    };
+    for (const auto& [columns, fitted] : rows)
+        EXPECT_EQ(fittedLine(text, columns), QString::fromLatin1(fitted)) << columns;
 }
 
 } // namespace
