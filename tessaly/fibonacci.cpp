@@ -116,15 +116,17 @@ std::int64_t countedFibonacci(double n, const std::int16_t& cancel, CallCount& c
     }
 }
 
-double countedCalls(double n) {
+std::optional<std::uint64_t> countedCalls(double n) {
     if (!(n > 1))
         return 0;
     // The calls of a fractional k + f are those of the whole k + 1.
     const double whole = n == std::floor(n) ? n : std::floor(n) + 1;
-    double previous = 0, current = 1; // F(0), F(1)
-    // Past F(1476) the number is infinite, and so is the count: the loop stops there.
-    for (double i = 1; i < whole + 1 && std::isfinite(current); ++i) {
-        const double next = previous + current;
+    // Index 93 would take F(94), the first Fibonacci number past 64 unsigned bits.
+    if (whole > largestExactIndex)
+        return std::nullopt;
+    std::uint64_t previous = 0, current = 1; // F(0), F(1)
+    for (int i = 1; i < static_cast<int>(whole) + 1; ++i) {
+        const std::uint64_t next = previous + current;
         previous = current;
         current = next;
     }

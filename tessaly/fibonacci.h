@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 namespace tessaly {
 
@@ -58,8 +59,9 @@ using Yield = void (*)();
 std::int64_t countedFibonacci(double n, const std::int16_t& cancel, CallCount& count, Yield yield);
 
 // The calls countedFibonacci counts for n, known before it starts: F(n + 1) - 1 for a whole index
-// n >= 2, F(k + 2) - 1 for a fractional k + f above 1, none at or below 1. Exact below 2^53;
-// infinite where the number is past the double range.
-double countedCalls(double n);
+// n >= 2, F(k + 2) - 1 for a fractional k + f above 1, 0 at or below 1. Exact, in 64 unsigned
+// bits, which hold it for every index whose number fits (F(93) - 1 for index 92); no value
+// beyond, where countedFibonacci makes no call.
+std::optional<std::uint64_t> countedCalls(double n);
 
 } // namespace tessaly

@@ -21,6 +21,7 @@ test_packages=(
     clang libclang-rt-14-dev llvm-14                          # fuzzers, and their symbolizer
     xvfb xdotool x11-utils imagemagick openbox wmctrl xclip   # real windows on an X server
     faketime                                                  # a real run, sped up
+    tmux                                                      # a real terminal of a set width
     weston xwayland                                           # real windows on Wayland
     at-spi2-core python3-pyatspi dbus dbus-x11                # accessibility, session buses
     desktop-file-utils appstream lintian dpkg-dev file fakeroot   # the package

@@ -5,7 +5,9 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace platform {
 namespace {
@@ -232,8 +234,9 @@ CommandLine readCommandLine(const QStringList& arguments, const QString& descrip
 }
 
 bool isPlainNumber(const QString& text) {
-    static const QRegularExpression number(
-        QStringLiteral(R"(^[+-]?([0-9]+\.?[0-9]*|\.[0-9]+)([eE][+-]?[0-9]+)?$)"));
+    // Anchored on the whole text: a "$" would also match before a final line break.
+    static const QRegularExpression number(QRegularExpression::anchoredPattern(
+        QStringLiteral(R"([+-]?([0-9]+\.?[0-9]*|\.[0-9]+)([eE][+-]?[0-9]+)?)")));
     return number.match(text).hasMatch();
 }
 
@@ -254,6 +257,18 @@ int runFailure(const QString& program, const QString& problem) {
     std::fputs(text.toLocal8Bit().constData(), stderr);
     std::fflush(stderr);
     return 1;
+}
+
+int showText(const QString& program, const QString& text) {
+    errno = 0;
+    const bool written = std::fputs(text.toLocal8Bit().constData(), stdout) >= 0;
+    const bool flushed = std::fflush(stdout) == 0;
+    if (written && flushed && !std::ferror(stdout))
+        return 0;
+    const int error = errno;
+    return runFailure(program, QStringLiteral("cannot write to the standard output: %1")
+                                   .arg(error != 0 ? QString::fromLocal8Bit(std::strerror(error))
+                                                   : QStringLiteral("write error")));
 }
 
 } // namespace platform

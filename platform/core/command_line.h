@@ -71,4 +71,9 @@ int usageError(const QString& program, const QString& problem);
 // error; returns 1.
 int runFailure(const QString& program, const QString& problem);
 
+// For the help and the version: the text on the standard output, and 0. Where it cannot be
+// written there (a full disk, a closed output), one line on the standard error that says so, and
+// 1: a help that nobody received is no success.
+int showText(const QString& program, const QString& text);
+
 } // namespace platform

@@ -132,8 +132,7 @@ int runProgram(int& argc, char** argv, const Project& project) {
         return commandLine.exitStatus;
     case CommandLine::Action::ShowHelp:
     case CommandLine::Action::ShowVersion:
-        print(stdout, commandLine.text);
-        return commandLine.exitStatus;
+        return showText(programName(arguments, project.name.toLower()), commandLine.text);
     case CommandLine::Action::ProgramMode:
         return runCommandLineMode(project, commandLine.programArguments);
     }

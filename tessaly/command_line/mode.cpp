@@ -85,12 +85,14 @@ int commandLineMode(const platform::ProgramArguments& arguments) {
     outcome.index = *settings->index;
     outcome.indexText = settings->indexText;
     outcome.cycles = settings->cycles;
-    outcome.callsPerCycle = countedCalls(outcome.index);
+    // Unknown only past 64 bits, where the run is refused before its first call.
+    outcome.callsPerCycle = countedCalls(outcome.index).value_or(0);
 
     const platform::StopSignals stopSignals;
     std::unique_ptr<ProgressLine> progress;
     if (settings->progress && isatty(STDERR_FILENO))
-        progress = std::make_unique<ProgressLine>(stderr, outcome.callsPerCycle, outcome.cycles);
+        progress = std::make_unique<ProgressLine>(
+            stderr, static_cast<double>(outcome.callsPerCycle), outcome.cycles);
     live.progress = progress.get();
     struct Detach {
         ~Detach() { live.progress = nullptr; }
@@ -107,8 +109,7 @@ int commandLineMode(const platform::ProgramArguments& arguments) {
 
     if (settings->json)
         print(QString::fromUtf8(
-            jsonReport(outcome, QString::fromLatin1(platform::programVersion), thisProcessor())
-                .toJson()));
+            jsonReport(outcome, QString::fromLatin1(platform::programVersion), thisProcessor())));
     else
         print(summaryText(outcome));
     // A full disk or a closed pipe must not pass for a run whose figures were kept.

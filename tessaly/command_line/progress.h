@@ -9,8 +9,13 @@
 
 namespace tessaly::command_line {
 
-// A duration as a person reads it: "4.2 s", "3 min 05 s", "2 h 07 min".
+// A duration as a person reads it: "4.2 s", "3 min 05 s", "2 h 07 min", "more than a day".
 QString durationText(double seconds);
+
+// The text cut to one character short of a terminal's columns, so that it never wraps, nor
+// leaves the cursor in the last column, which some terminals take for a wrap; whole where the
+// width is not known (0 columns).
+QString fittedLine(const QString& text, int columns);
 
 // The progress line's text; the time left is left out while it is not known.
 QString progressText(std::int64_t cycle, std::int64_t cycles, double elapsed,

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QJsonObject>
 
 #include <algorithm>
@@ -9,15 +10,6 @@
 #include <numeric>
 
 namespace tessaly::command_line {
-
-namespace {
-
-// Written out in full: a double the size of a count would come out with an exponent.
-QJsonValue wholeNumber(double value) {
-    return value < 0x1p63 ? QJsonValue(qint64(value)) : QJsonValue(value);
-}
-
-} // namespace
 
 std::optional<Statistics> statistics(const std::vector<double>& seconds) {
     if (seconds.empty())
@@ -56,7 +48,7 @@ QString summaryText(const Outcome& outcome) {
     text += QStringLiteral("Fibonacci number of index %1: %2 (%3 counted calls a cycle)\n")
                 .arg(outcome.indexText)
                 .arg(*outcome.result)
-                .arg(outcome.callsPerCycle, 0, 'f', 0);
+                .arg(outcome.callsPerCycle);
     const Statistics s = *statistics(outcome.seconds);
     text += QStringLiteral("seconds per cycle, mean \u00b1 standard deviation of %1 %2: %3 \u00b1 "
                            "%4\n")
@@ -68,7 +60,7 @@ QString summaryText(const Outcome& outcome) {
     return text;
 }
 
-QJsonDocument jsonReport(const Outcome& outcome, const QString& version, const QString& processor) {
+QByteArray jsonReport(const Outcome& outcome, const QString& version, const QString& processor) {
     QJsonArray seconds;
     for (const double s : outcome.seconds)
         seconds.append(s);
@@ -78,13 +70,15 @@ QJsonDocument jsonReport(const Outcome& outcome, const QString& version, const Q
                                       {QStringLiteral("standard_deviation"), s->standardDeviation},
                                       {QStringLiteral("min"), s->min},
                                       {QStringLiteral("max"), s->max}};
-    return QJsonDocument(QJsonObject{
+    // The count goes in as its digits in a string, whose quotes then go from the text.
+    const QByteArray calls = QByteArray::number(qulonglong(outcome.callsPerCycle));
+    const QJsonDocument document(QJsonObject{
         {QStringLiteral("program"), QStringLiteral("Tessaly")},
         {QStringLiteral("version"), version},
         {QStringLiteral("processor"), processor},
         {QStringLiteral("index"), outcome.index},
         {QStringLiteral("cycles"), qint64(outcome.cycles)},
-        {QStringLiteral("counted_calls_per_cycle"), wholeNumber(outcome.callsPerCycle)},
+        {QStringLiteral("counted_calls_per_cycle"), QString::fromLatin1(calls)},
         {QStringLiteral("result"),
          outcome.result ? QJsonValue(qint64(*outcome.result)) : QJsonValue(QJsonValue::Null)},
         {QStringLiteral("cycles_done"), qint64(outcome.seconds.size())},
@@ -92,6 +86,8 @@ QJsonDocument jsonReport(const Outcome& outcome, const QString& version, const Q
         {QStringLiteral("seconds"), seconds},
         {QStringLiteral("statistics"), statisticsValue},
     });
+    const QByteArray key = "\"counted_calls_per_cycle\": ";
+    return document.toJson().replace(key + '"' + calls + '"', key + calls);
 }
 
 QString processorModel(const QByteArray& cpuinfo) {

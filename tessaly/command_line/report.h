@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QJsonDocument>
 #include <QString>
 
 #include <cstdint>
@@ -27,7 +26,7 @@ struct Outcome {
     double index = 0;
     QString indexText = {};           // as given
     std::int64_t cycles = 1;          // as asked for
-    double callsPerCycle = 0;         // counted calls of one cycle
+    std::uint64_t callsPerCycle = 0;  // counted calls of one cycle
     std::vector<double> seconds = {}; // of every cycle done
     // The number the cycles done gave; none when no cycle finished. A cancelled cycle's partial
     // sum never becomes it.
@@ -44,7 +43,9 @@ QString cycleLine(std::int64_t cycle, std::int64_t cycles, double seconds);
 // What follows the cycles' lines: the number, the calls, the statistics, and a cancel if any.
 QString summaryText(const Outcome& outcome);
 
-QJsonDocument jsonReport(const Outcome& outcome, const QString& version, const QString& processor);
+// The JSON document, as text: the count of calls is written as the exact integer it is, which a
+// JSON value of Qt's (a 64-bit signed integer or a double) cannot always hold.
+QByteArray jsonReport(const Outcome& outcome, const QString& version, const QString& processor);
 
 // The processor's model name in the text of /proc/cpuinfo, or "unknown".
 QString processorModel(const QByteArray& cpuinfo);

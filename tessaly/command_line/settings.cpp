@@ -27,7 +27,8 @@ bool readIndex(const QString& text, Settings& settings, QString& problem) {
 }
 
 bool readCycles(const QString& text, Settings& settings, QString& problem) {
-    static const QRegularExpression whole(QStringLiteral(R"(^\+?[0-9]+$)"));
+    static const QRegularExpression whole(
+        QRegularExpression::anchoredPattern(QStringLiteral(R"(\+?[0-9]+)")));
     bool read = false;
     const qlonglong cycles = whole.match(text).hasMatch() ? text.toLongLong(&read) : 0;
     if (!read || cycles < 1 || cycles > mostCycles) {

@@ -55,6 +55,24 @@ run 0 -- --version && { expect "$out" "^$name 1\\.00\$"; expect_one_line "$out";
 run 0 -- --help && { expect "$out" "^Usage: $base \\[options\\]"; expect "$out" "--version"; }
 run 0 -- --help-all && expect "$out" "-platform"
 [ -s "$err" ] && { echo "FAIL: --help-all wrote to stderr" >&2; failures=$((failures + 1)); }
+# Help and version that cannot be written, to a full disk or a closed output: status 1 and one
+# line that says so, as the modes do.
+for option in --help --version; do
+    for into in /dev/full closed; do
+        if [ "$into" = closed ]; then
+            "$program" "$option" >&- 2>"$err"
+        else
+            "$program" "$option" >"$into" 2>"$err"
+        fi
+        status=$?
+        if [ "$status" -ne 1 ]; then
+            echo "FAIL: $base $option into $into: exit status $status, expected 1" >&2
+            failures=$((failures + 1))
+        fi
+        expect_one_line "$err"
+        expect "$err" "^$base: cannot write to the standard output: "
+    done
+done
 
 # Usage errors: the reason and the usage on stderr, status 2.
 run 2 -- --bogus && { expect "$err" "^$base: Unknown option 'bogus'"; expect "$err" "^Usage:"; }

@@ -124,6 +124,23 @@ TEST_F(CommandLineTest, WhatATerminalWouldActOnIsWrittenOut) {
         << error.text.toStdString();
 }
 
+// A mode's numbers are the whole argument: a line break or a space at either end is no part of
+// a number.
+TEST(PlainNumber, TheWholeTextAndNothingElse) {
+    const std::pair<const char*, bool> rows[] = {
+        {"5", true},      {"-5", true},    {"+2.5", true}, {".5e1", true},  {"1.", true},
+        {"1e999", true},  {"007", true},   {"5\n", false}, {"\n5", false},  {"5\r\n", false},
+        {"5\n\n", false}, {"5\n6", false}, {" 5", false},  {"5 ", false},   {"5\t", false},
+        {"", false},      {".", false},    {"1e", false},  {"0x10", false},
+    };
+    for (const auto& [text, plain] : rows) {
+        const QString given = QString::fromLatin1(text);
+        EXPECT_EQ(isPlainNumber(given), plain) << printable(given).toStdString();
+    }
+    // Digits of other scripts are not ASCII digits.
+    EXPECT_FALSE(isPlainNumber(QString(QChar(0x0663))));
+}
+
 TEST_F(CommandLineTest, AProgramStartedWithoutANameGoesByItsOwn) {
     const CommandLine error =
         readCommandLine({QString(), QStringLiteral("--bogus")}, QStringLiteral("Watch."));

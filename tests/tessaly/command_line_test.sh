@@ -98,6 +98,12 @@ check "SIGTERM at index 45: status" 143 "$status"
 python3 -c 'import json, sys; d = json.load(open(sys.argv[1]))
 assert (d["cancelled"], d["cycles_done"], d["result"], d["statistics"]) == (True, 0, None, None)' \
     "$work/out" && ok "SIGTERM: the document says so" || fail "SIGTERM: the document"
+# The count of a cycle of index 92, F(93) - 1, to the last digit: past 64 signed bits and far
+# past what a double holds exactly.
+interrupt TERM 0.3 --index 92 --json
+python3 -c 'import json, sys; d = json.load(open(sys.argv[1]))
+assert d["counted_calls_per_cycle"] == 12200160415121876737, d["counted_calls_per_cycle"]' \
+    "$work/out" && ok "index 92: the exact count" || fail "index 92: the count is not exact"
 interrupt INT 1 --index 35 --cycles 1000000
 check "SIGINT after cycles of index 35: status" 130 "$status"
 said "SIGINT after cycles of index 35" "Fibonacci number of index 35: 9227465" "$work/out"
@@ -106,13 +112,73 @@ grep -qE '^cancelled after [1-9][0-9]* of 1000000 cycles$' "$work/out" &&
     ok "SIGINT: the cycles done are counted" || fail "SIGINT: no count of the cycles done"
 set +m
 
+# A signal while the output waits on a full pipe that nobody reads: once the pipe is read at last,
+# every line is whole and none lost, the cancel's summary follows, and the status is the signal's.
+for signal in INT TERM; do
+    if python3 - "$tessaly" "$signal" <<'PY'; then ok "SIG$signal into a full pipe: every line, then the summary"; else
+import array, fcntl, os, re, signal, subprocess, sys, termios, time
+
+program, name = sys.argv[1], sys.argv[2]
+read_end, write_end = os.pipe()
+# As from a terminal: SIGINT not ignored, whatever this script's own starter did with it.
+child = subprocess.Popen([program, "--index", "0", "--cycles", "1000000"], stdout=write_end,
+                         stderr=subprocess.PIPE,
+                         preexec_fn=lambda: signal.signal(signal.SIGINT, signal.SIG_DFL))
+os.close(write_end)
+
+def state():
+    with open(f"/proc/{child.pid}/stat") as f:
+        return f.read().rsplit(")", 1)[1].split()[0]
+
+def pending():
+    with open(f"/proc/{child.pid}/status") as f:
+        fields = dict(line.split(":", 1) for line in f if ":" in line)
+    return int(fields["SigPnd"], 16) | int(fields["ShdPnd"], 16)
+
+def queued():
+    count = array.array("i", [0])
+    fcntl.ioctl(read_end, termios.FIONREAD, count)
+    return count[0]
+
+def until(what, condition):
+    deadline = time.monotonic() + 30
+    while not condition():
+        assert child.poll() is None, f"ended before {what}"
+        assert time.monotonic() < deadline, f"never {what}"
+        time.sleep(0.001)
+
+# The run itself never sleeps: asleep with output in the pipe, it waits on the full pipe.
+until("waiting on the full pipe", lambda: queued() > 0 and state() == "S")
+child.send_signal(getattr(signal, "SIG" + name))
+until("taking the signal", lambda: pending() == 0 and state() == "S")
+with os.fdopen(read_end, "rb") as pipe:
+    out = pipe.read()
+status = child.wait(timeout=60)
+err = child.stderr.read()
+assert status == 128 + getattr(signal, "SIG" + name), (status, err)
+assert err == b"", err
+assert out.endswith(b"\n"), out[-80:]
+lines = out.decode().split("\n")[:-1]
+done = len(lines) - 4
+assert done > 0, lines
+for number, line in enumerate(lines[:done], 1):
+    assert re.fullmatch(rf"cycle {number} of 1000000: \S+ s", line), (number, line)
+assert lines[done:done + 2] == [f"cancelled after {done} of 1000000 cycles",
+                                "Fibonacci number of index 0: 0 (0 counted calls a cycle)"], lines[done:]
+assert lines[done + 2].startswith(f"seconds per cycle, mean ± standard deviation of {done} "), lines[-2]
+assert lines[done + 3].startswith("seconds per cycle, min and max: "), lines[-1]
+PY
+        fail "SIG$signal into a full pipe"
+    fi
+done
+
 # The progress line: on a terminal's standard error, redrawn in place and cleared at the end;
 # never into a pipe or a file, nor when asked not to.
 if command -v script >/dev/null; then
     script -qec "$tessaly --index 42 --cycles 2" /dev/null >"$work/terminal"
     grep -qF $'\rcycle 1 of 2, ' "$work/terminal" && ok "progress on a terminal" ||
         fail "no progress line on a terminal"
-    grep -qF $'\r\e[K' "$work/terminal" && ok "progress cleared" || fail "progress not cleared"
+    grep -qF $'\r\e[J' "$work/terminal" && ok "progress cleared" || fail "progress not cleared"
     script -qec "$tessaly --index 42 --cycles 2 --no-progress" /dev/null >"$work/terminal"
     grep -qF ', elapsed' "$work/terminal" && fail "progress despite --no-progress" ||
         ok "no progress with --no-progress"

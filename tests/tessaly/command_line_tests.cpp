@@ -4,6 +4,7 @@
 #include "tessaly/fibonacci.h"
 
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QJsonObject>
 
 #include <gtest/gtest.h>
@@ -39,6 +40,8 @@ TEST(CommandLineSettings, StrictNumbersAndWholeCycles) {
         {given({{"index", ""}}), refused, 0, "--index: '' is not a number."},
         {given({{"index", "0x10"}}), refused, 0, "not a number"},
         {given({{"index", " 4"}}), refused, 0, "not a number"},
+        {given({{"index", "5\n"}}), refused, 0, "--index: '5\\n' is not a number."},
+        {given({{"index", "4"}, {"cycles", "3\n"}}), refused, 0, "not '3\\n'"},
         {given({{"index", "4"}, {"cycles", "-3"}}), refused, 0, "from 1 to 1000000, not '-3'"},
         {given({{"index", "4"}, {"cycles", "0"}}), refused, 0, "not '0'"},
         {given({{"index", "4"}, {"cycles", "2.5"}}), refused, 0, "not '2.5'"},
@@ -98,10 +101,24 @@ TEST(CommandLineReport, CountedCallsAreKnownBeforehand) {
         SCOPED_TRACE(n);
         CallCount count;
         countedFibonacci(n, cancel, count, [] {});
-        EXPECT_EQ(countedCalls(n), static_cast<double>(count));
+        EXPECT_EQ(countedCalls(n), static_cast<std::uint64_t>(count));
     }
-    EXPECT_EQ(countedCalls(92), 12200160415121876737.0); // F(93) - 1, past 64 bits
-    EXPECT_TRUE(std::isinf(countedCalls(1e300)));
+    // Exact to the last digit where a double is not, up to F(93) - 1, past 64 signed bits.
+    const std::pair<double, std::optional<std::uint64_t>> large[] = {
+        {53, 86267571271},
+        {79.5, 37889062373143905},
+        {80, 37889062373143905},
+        {90.25, 7540113804746346428},
+        {91.5, 12200160415121876737u},
+        {92, 12200160415121876737u},
+        {92.5, std::nullopt},
+        {93, std::nullopt},
+        {1e300, std::nullopt},
+        {INFINITY, std::nullopt},
+        {NAN, 0},
+    };
+    for (const auto& [n, calls] : large)
+        EXPECT_EQ(countedCalls(n), calls) << n;
 }
 
 TEST(CommandLineReport, TextOfARunAndOfACancelledOne) {
@@ -125,16 +142,40 @@ TEST(CommandLineReport, TextOfARunAndOfACancelledOne) {
                                                "no cycle finished: no result\n"));
 }
 
+// The count of calls to the last digit, in the text and in the JSON, as an integer: neither
+// rounded through a double nor written with an exponent or as a string.
+TEST(CommandLineReport, CountsAreExactIntegers) {
+    const std::pair<double, const char*> rows[] = {
+        {40, "165580140"},
+        {80, "37889062373143905"},
+        {92, "12200160415121876737"},
+    };
+    for (const auto& [index, calls] : rows) {
+        const Outcome run{.index = index,
+                          .indexText = QString::number(index),
+                          .callsPerCycle = *countedCalls(index),
+                          .seconds = {1},
+                          .result = 1};
+        EXPECT_TRUE(summaryText(run).contains(
+            QStringLiteral(": 1 (%1 counted calls a cycle)\n").arg(QString::fromLatin1(calls))))
+            << summaryText(run).toStdString();
+        const QByteArray json = jsonReport(run, {}, {});
+        EXPECT_TRUE(json.contains("\"counted_calls_per_cycle\": " + QByteArray(calls) + ",\n"))
+            << json.toStdString();
+        EXPECT_FALSE(QJsonDocument::fromJson(json).isNull());
+    }
+}
+
 TEST(CommandLineReport, JsonHoldsTheInputsEveryCycleAndNumbersInFull) {
     const Outcome run{.index = 92,
                       .indexText = QStringLiteral("92"),
                       .cycles = 3,
-                      .callsPerCycle = countedCalls(92),
+                      .callsPerCycle = *countedCalls(92),
                       .seconds = {0.25, 0.75},
                       .result = 7540113804746346429,
                       .cancelled = true};
     const QJsonDocument document = QJsonDocument::fromJson(
-        jsonReport(run, QStringLiteral("1.00"), QStringLiteral("Some CPU")).toJson());
+        jsonReport(run, QStringLiteral("1.00"), QStringLiteral("Some CPU")));
     ASSERT_TRUE(document.isObject());
     const QJsonObject o = document.object();
     EXPECT_EQ(o.value(QStringLiteral("version")).toString(), QStringLiteral("1.00"));
@@ -150,11 +191,8 @@ TEST(CommandLineReport, JsonHoldsTheInputsEveryCycleAndNumbersInFull) {
     EXPECT_EQ(s.value(QStringLiteral("min")).toDouble(), 0.25);
     EXPECT_EQ(s.value(QStringLiteral("max")).toDouble(), 0.75);
     EXPECT_GT(s.value(QStringLiteral("standard_deviation")).toDouble(), 0);
-    // A count below 2^53 is written as an integer, not with an exponent.
-    const Outcome small{.index = 40, .callsPerCycle = countedCalls(40)};
-    EXPECT_TRUE(
-        jsonReport(small, {}, {}).toJson().contains("\"counted_calls_per_cycle\": 165580140"));
-    const QJsonObject none = QJsonDocument::fromJson(jsonReport(small, {}, {}).toJson()).object();
+    const Outcome small{.index = 40, .callsPerCycle = *countedCalls(40)};
+    const QJsonObject none = QJsonDocument::fromJson(jsonReport(small, {}, {})).object();
     EXPECT_TRUE(none.value(QStringLiteral("result")).isNull());
     EXPECT_TRUE(none.value(QStringLiteral("statistics")).isNull());
 }
@@ -172,14 +210,38 @@ TEST(CommandLineReport, ProcessorModelName) {
 
 TEST(CommandLineProgress, Texts) {
     const std::pair<double, const char*> durations[] = {
-        {0, "0.0 s"},        {4.24, "4.2 s"},      {59.9, "59.9 s"}, {59.97, "1 min 00 s"},
-        {185, "3 min 05 s"}, {7620, "2 h 07 min"}, {-1, "?"},        {INFINITY, "?"},
+        {0, "0.0 s"},
+        {4.24, "4.2 s"},
+        {59.9, "59.9 s"},
+        {59.97, "1 min 00 s"},
+        {185, "3 min 05 s"},
+        {7620, "2 h 07 min"},
+        {-1, "?"},
+        {INFINITY, "?"},
+        {86400, "24 h 00 min"},
+        {86401, "more than a day"},
+        {1e15, "more than a day"},
+        {1e300, "more than a day"},
     };
     for (const auto& [seconds, text] : durations)
         EXPECT_EQ(durationText(seconds), QString::fromLatin1(text)) << seconds;
     EXPECT_EQ(progressText(2, 5, 1.5, 3),
               QStringLiteral("cycle 2 of 5, 1.5 s elapsed, 3.0 s left"));
     EXPECT_EQ(progressText(1, 5, 0.2, std::nullopt), QStringLiteral("cycle 1 of 5, 0.2 s elapsed"));
+}
+
+TEST(CommandLineProgress, LinesFitTheTerminal) {
+    const QString text = QStringLiteral("cycle 1 of 3, 0.2 s elapsed");
+    const std::pair<int, const char*> rows[] = {
+        {80, "cycle 1 of 3, 0.2 s elapsed"},
+        {28, "cycle 1 of 3, 0.2 s elapsed"},
+        {27, "cycle 1 of 3, 0.2 s elapse"},
+        {20, "cycle 1 of 3, 0.2 s"},
+        {1, ""},
+        {0, "cycle 1 of 3, 0.2 s elapsed"}, // width unknown
+    };
+    for (const auto& [columns, fitted] : rows)
+        EXPECT_EQ(fittedLine(text, columns), QString::fromLatin1(fitted)) << columns;
 }
 
 } // namespace
