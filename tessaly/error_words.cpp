@@ -3,6 +3,7 @@
 #include "platform/core/numeric.h"
 #include "platform/core/text.h"
 #include "platform/forms/runtime.h"
+#include "tessaly/fibonacci.h"
 #include "tessaly/form1.h"
 #include "tessaly/limit_words.h"
 
@@ -20,17 +21,6 @@ constexpr auto mostCycles = std::numeric_limits<std::int32_t>::max();
 
 QString number(double value) {
     return platform::numberText(value).trimmed();
-}
-
-bool fractional(double index) {
-    return index != std::floor(index);
-}
-
-QString largestIndexWords(double index) {
-    QString words = QStringLiteral("the largest index it can compute is 92");
-    if (fractional(index))
-        words += QStringLiteral(" (with a fraction, an index below 91)");
-    return words;
 }
 
 // As the run takes the cycles: fewer than one is one, and the count is rounded to 32 bits.

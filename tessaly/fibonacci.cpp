@@ -13,6 +13,12 @@ namespace {
 // F(92) is the largest Fibonacci number that 64 bits hold.
 constexpr double largestExactIndex = 92;
 
+// Below 2^53 a whole index runs on integers, which subtract and compare exactly as the doubles
+// would; above, every double is whole, and far beyond 64 bits.
+bool wholeIndex(double n) {
+    return n == std::floor(n) && n < 0x1p53;
+}
+
 template <class Index> std::int64_t baseValue(Index n) {
     return n == 0 ? 0 : 1;
 }
@@ -90,12 +96,11 @@ void raiseResultOverflow() {
 std::int64_t countedFibonacci(double n, const std::int16_t& cancel, CallCount& count, Yield yield) {
     if (n <= 1)
         return baseValue(n);
-    const bool whole = n == std::floor(n) && n < 0x1p53;
-    // A whole index gives its own Fibonacci number, a fractional k + f that of k + 2, and F(92) is
-    // the largest that 64 bits hold. Beyond, the sum would overflow only after centuries of
-    // calls: the error comes at once instead.
-    if (!(whole ? n <= largestExactIndex : n < largestExactIndex - 1))
+    // Beyond 64 bits the sum would overflow only after centuries of calls: the error comes at
+    // once instead.
+    if (beyond64Bits(n))
         raiseResultOverflow();
+    const bool whole = wholeIndex(n);
     // No sum below that bound passes 64 bits, and such an index nests at most 91 levels, which
     // the room kept below the stack limit holds: one check here stands for all of its levels.
     platform::checkStack();
@@ -114,6 +119,11 @@ std::int64_t countedFibonacci(double n, const std::int16_t& cancel, CallCount& c
         // The partial sum of a cancelled computation means nothing; the count is exact.
         return 0;
     }
+}
+
+bool beyond64Bits(double n) {
+    // F(92) is the largest Fibonacci number 64 bits hold; the comparisons fail for a NaN.
+    return !(wholeIndex(n) ? n <= largestExactIndex : n < largestExactIndex - 1);
 }
 
 std::optional<std::uint64_t> countedCalls(double n) {

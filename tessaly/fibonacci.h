@@ -58,6 +58,11 @@ using Yield = void (*)();
 // the overflow error before any call is counted.
 std::int64_t countedFibonacci(double n, const std::int16_t& cancel, CallCount& count, Yield yield);
 
+// Whether the Fibonacci number of index n needs more than 64 bits, which countedFibonacci refuses
+// before it counts a call: a whole index above 92, or one with a fraction from 91 on (k + f gives
+// F(k + 2)); and an index that is no number at all.
+bool beyond64Bits(double n);
+
 // The calls countedFibonacci counts for n, known before it starts: F(n + 1) - 1 for a whole index
 // n >= 2, F(k + 2) - 1 for a fractional k + f above 1, 0 at or below 1. Exact, in 64 unsigned
 // bits, which hold it for every index whose number fits (F(93) - 1 for index 92); no value

@@ -4,9 +4,9 @@
 
 namespace tessaly {
 
-// Whether the Fibonacci number of that index needs more than 64 bits: a whole index above 92, or
-// one with a fraction above 91.
-bool beyond64Bits(double index);
+// "the largest index it can compute is 92", with the bound of an index with a fraction where the
+// index has one.
+QString largestIndexWords(double index);
 
 // What the calculator says of an index whose Fibonacci number needs more than 64 bits, in the
 // window and on the command line alike.
