@@ -12,21 +12,13 @@ import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from screen_reader import check, failures, find_application, named, timed_read  # noqa: E402
+from screen_reader import check, failures, named, start_on_bus, timed_read  # noqa: E402
 
 program = sys.argv[1]
 bound = float(sys.argv[2]) if len(sys.argv) > 2 else 5.0
 
-env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
-kelvane = subprocess.Popen([program], env=env, stderr=subprocess.DEVNULL)
+kelvane, app, control = start_on_bus(program, "Kelvane", "Control")
 try:
-    app = find_application("Kelvane")
-    check("Kelvane is on the accessibility bus", app is not None)
-    if app is None:
-        sys.exit(1)
-    control = subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name", "^Control$"],
-                             capture_output=True, text=True, timeout=20).stdout.split()[0]
-
     idle, tree = timed_read(app)
     print(f"idle: {len(tree)} nodes read in {idle:.3f} s")
 

@@ -1,5 +1,8 @@
-"""What the screen reader tests share: finding a program on the accessibility bus, reading its
+"""What the screen reader tests share: starting a program on the accessibility bus, reading its
 whole tree as a screen reader walks it, and reporting checks."""
+import os
+import subprocess
+import sys
 import time
 
 import pyatspi
@@ -22,6 +25,27 @@ def find_application(name, seconds=20):
                 return app
         time.sleep(0.2)
     return None
+
+
+def start_on_bus(program, name, title):
+    """Starts the program with its accessibility on and waits for it on the bus and for its window
+    titled title on the screen: the process, its application and the window's id. Ends the test
+    when either does not come."""
+    env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+    process = subprocess.Popen([program], env=env, stderr=subprocess.DEVNULL)
+    try:
+        app = find_application(name)
+        check(f"{name} is on the accessibility bus", app is not None)
+        if app is None:
+            sys.exit(1)
+        window = subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name",
+                                 f"^{title}$"], capture_output=True, text=True,
+                                timeout=20).stdout.split()[0]
+    except BaseException:
+        process.terminate()
+        process.wait(timeout=10)
+        raise
+    return process, app, window
 
 
 def read_tree(node, depth=0, into=None):

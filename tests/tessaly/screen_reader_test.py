@@ -13,7 +13,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from screen_reader import (check, failures, find_application, named, read_tree,  # noqa: E402
+from screen_reader import (check, failures, named, read_tree, start_on_bus,  # noqa: E402
                            timed_read)
 
 program = sys.argv[1]
@@ -62,16 +62,8 @@ def control_picture(window, control):
                            "+repage", "png:-"], capture_output=True, check=True).stdout
 
 
-env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
-tessaly = subprocess.Popen([program], env=env, stderr=subprocess.DEVNULL)
+tessaly, app, window = start_on_bus(program, "Tessaly", "Tessaly Calculator")
 try:
-    app = find_application("Tessaly")
-    check("Tessaly is on the accessibility bus", app is not None)
-    if app is None:
-        sys.exit(1)
-    window = subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name",
-                             "^Tessaly Calculator$"], capture_output=True, text=True,
-                            timeout=20).stdout.split()[0]
     idle, tree = timed_read(app)
     print(f"idle: {len(tree)} nodes read in {idle:.3f} s")
 
