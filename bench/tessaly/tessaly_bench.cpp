@@ -1,7 +1,9 @@
 // The window's recursion against a bare double recursion, the inlining of its levels forbidden
-// and allowed, and how long a cancel takes.
+// and allowed, what a dispatch point costs when nothing waits, how long an event posted during a
+// run waits for one, and how long a cancel takes.
 //
-//   build-t/bin/tessaly_bench
+//   build/bin/tessaly_bench
+//   QT_QPA_PLATFORM=xcb DISPLAY=:1 build/bin/tessaly_bench --benchmark_filter=Dispatch
 //
 // Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise.
 
@@ -19,6 +21,7 @@
 #include <cstdio>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -106,6 +109,58 @@ void TextbookFibonacci(benchmark::State& state) {
     reportCalls(state, result);
 }
 
+// A dispatch point where nothing waits, the window shown: what the recursion pays at every
+// 10000th counted call.
+void DispatchPointIdle(benchmark::State& state) {
+    window();
+    // Whatever showing the window left waiting is done first.
+    QTest::qWait(100);
+    for (auto _ : state)
+        platform::dispatchEvents();
+    state.SetItemsProcessed(state.iterations());
+}
+
+// From an event posted by another thread, as the window system's reader and the accessibility
+// bus post theirs, to its handler running at a dispatch point inside a run of index 45; the
+// handler cancels the run. The moments of posting are spread over a few milliseconds. The median
+// and the longest wait are the figures: on a busy machine the poster itself may be put aside
+// between reading the clock and posting.
+void DispatchPostedEventLatency(benchmark::State& state) {
+    window();
+    std::vector<double> waits; // microseconds
+    for (auto _ : state) {
+        std::int16_t cancel = 0;
+        tessaly::CallCount count;
+        std::chrono::steady_clock::time_point posted, handled;
+        const auto delay = std::chrono::microseconds(1000 + (waits.size() * 370) % 3000);
+        std::thread poster([&] {
+            std::this_thread::sleep_for(delay);
+            posted = std::chrono::steady_clock::now();
+            QMetaObject::invokeMethod(
+                qApp,
+                [&] {
+                    handled = std::chrono::steady_clock::now();
+                    cancel = 1;
+                },
+                Qt::QueuedConnection);
+        });
+        tessaly::countedFibonacci(45, cancel, count, platform::dispatchEvents);
+        poster.join();
+        if (cancel == 0) {
+            state.SkipWithError("the run ended before the event was handled");
+            break;
+        }
+        const std::chrono::duration<double, std::micro> wait = handled - posted;
+        waits.push_back(wait.count());
+        state.SetIterationTime(wait.count() / 1e6);
+    }
+    if (waits.empty())
+        return;
+    std::sort(waits.begin(), waits.end());
+    state.counters["median_us"] = waits[waits.size() / 2];
+    state.counters["longest_us"] = waits.back();
+}
+
 // From the Cancel click being handled, inside a run of index 45, to the Start handler having
 // returned: the run has left.
 void CancelLatency(benchmark::State& state) {
@@ -154,6 +209,14 @@ BENCHMARK(ProgramFibonacci)->Apply(sideBySide);
 BENCHMARK(PlainFibonacci)->Apply(sideBySide);
 BENCHMARK(TextbookFibonacci)->Apply(sideBySide);
 BENCHMARK(ProgramFibonacciHalf)->Apply(sideBySide);
+BENCHMARK(DispatchPointIdle)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kNanosecond);
+BENCHMARK(DispatchPostedEventLatency)
+    ->UseManualTime()
+    ->Iterations(40)
+    ->Unit(benchmark::kMicrosecond);
 BENCHMARK(CancelLatency)->UseManualTime()->Iterations(20)->Unit(benchmark::kMicrosecond);
 
 // Prints as usual and keeps the times, for the ratio at the end.

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <chrono>
 #include <functional>
 #include <typeindex>
 
@@ -67,8 +68,13 @@ bool programEnded();
 int exitStatus();
 
 // Lets waiting window events run, with their handlers, then returns. Throws ProgramEnded when a
-// handler ended the program, so that the caller does not go on.
+// handler ended the program, so that the caller does not go on. Asking the window system costs
+// microseconds, and a long computation comes by every few microseconds: a call within
+// fullDispatchInterval of the last one that asked returns without asking again, so that an event
+// waits at most that much longer for its dispatch point. Events are only ever handled at a
+// dispatch point, and every call runs the dispatch hook and the test for an ended program.
 void dispatchEvents();
+inline constexpr std::chrono::microseconds fullDispatchInterval{1000};
 
 // Called at the start of every dispatchEvents: tests use it to click at chosen dispatch points.
 void setDispatchHook(std::function<void()> hook);

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """What a screen reader reads of Kelvane's windows over the accessibility bus, idle and during a
 run, and how long reading the whole tree takes. Runs inside a private session bus and an X server
-of its own (screen_reader_test.sh).
+of its own (tests/support/screen_reader_session.sh).
 
 usage: screen_reader_test.py KELVANE [SECONDS]
   SECONDS: the most a read during a run may take (5 unless given).
@@ -11,66 +11,14 @@ import subprocess
 import sys
 import time
 
-import pyatspi
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from screen_reader import check, failures, named, start_on_bus, timed_read  # noqa: E402
 
 program = sys.argv[1]
 bound = float(sys.argv[2]) if len(sys.argv) > 2 else 5.0
-failures = []
 
-
-def check(what, ok, detail=""):
-    print(("ok: " if ok else "FAIL: ") + what + (f" ({detail})" if detail else ""))
-    if not ok:
-        failures.append(what)
-
-
-def find_application(name, seconds=20):
-    end = time.monotonic() + seconds
-    while time.monotonic() < end:
-        desktop = pyatspi.Registry.getDesktop(0)
-        for app in desktop:
-            if app is not None and app.name == name:
-                return app
-        time.sleep(0.2)
-    return None
-
-
-def read_tree(node, depth=0, into=None):
-    """Every node's role, name, description and text, as a screen reader walks them."""
-    into = [] if into is None else into
-    text = ""
-    try:
-        t = node.queryText()
-        text = t.getText(0, t.characterCount)
-    except NotImplementedError:
-        pass
-    into.append((depth, node.getRoleName(), node.name, node.description, text))
-    for child in node:
-        if child is not None:
-            read_tree(child, depth + 1, into)
-    return into
-
-
-def timed_read(app):
-    start = time.monotonic()
-    tree = read_tree(app)
-    return time.monotonic() - start, tree
-
-
-def named(tree, name):
-    return [row for row in tree if row[2] == name]
-
-
-env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
-kelvane = subprocess.Popen([program], env=env, stderr=subprocess.DEVNULL)
+kelvane, app, control = start_on_bus(program, "Kelvane", "Control")
 try:
-    app = find_application("Kelvane")
-    check("Kelvane is on the accessibility bus", app is not None)
-    if app is None:
-        sys.exit(1)
-    control = subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name", "^Control$"],
-                             capture_output=True, text=True, timeout=20).stdout.split()[0]
-
     idle, tree = timed_read(app)
     print(f"idle: {len(tree)} nodes read in {idle:.3f} s")
 

@@ -2,12 +2,20 @@
 #include "platform/forms/runtime.h"
 
 #include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <optional>
+#include <thread>
+#include <utility>
+#include <vector>
 
 using namespace platform;
 
@@ -227,6 +235,153 @@ TEST_F(Runtime, ClosingTheStartUpWindowEndsEvenDuringAHandler) {
     EXPECT_FALSE(resumed);
     EXPECT_TRUE(programEnded());
     EXPECT_EQ(exitStatus(), 0);
+}
+
+TEST_F(Runtime, EveryDispatchPointRunsTheHookAndTheEndTestHoweverCloseTogether) {
+    struct Row {
+        const char* name;
+        int endAt; // the dispatch point whose hook ends the program; 0: none does
+        bool byClosing;
+    };
+    const Row rows[] = {
+        {"nothing ends", 0, false},
+        {"End at the very first point", 1, false},
+        {"End between two points that ask the window system", 700, false},
+        {"the start-up window closed", 300, true},
+    };
+    const int points = 1000; // far more than a millisecond's worth
+    for (const Row& row : rows) {
+        resetProgram();
+        auto& form = ensureInstance<TestForm>();
+        form.show();
+        int hooks = 0, returned = 0, unwound = 0;
+        setDispatchHook([&] {
+            if (++hooks != row.endAt)
+                return;
+            if (row.byClosing)
+                form.close();
+            else
+                requestEnd(0);
+        });
+        for (int k = 0; k < points; ++k) {
+            try {
+                dispatchEvents();
+                ++returned;
+            } catch (const ProgramEnded&) {
+                ++unwound;
+            }
+        }
+        // Once ended, a point unwinds before its hook.
+        EXPECT_EQ(hooks, row.endAt ? row.endAt : points) << row.name;
+        EXPECT_EQ(returned, row.endAt ? row.endAt - 1 : points) << row.name;
+        EXPECT_EQ(unwound, row.endAt ? points - row.endAt + 1 : 0) << row.name;
+        EXPECT_EQ(programEnded(), row.endAt != 0) << row.name;
+    }
+}
+
+// Notes at which dispatch point of a run an event reached its receiver; -1 while it has not.
+class Arrival : public QObject {
+  public:
+    Arrival(QObject* receiver, QEvent::Type type, const int& point)
+        : receiver_(receiver), type_(type), point_(point) {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+    int at = -1;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == receiver_ && event->type() == type_ && at < 0)
+            at = point_;
+        return false;
+    }
+
+  private:
+    QObject* receiver_;
+    QEvent::Type type_;
+    const int& point_;
+};
+
+TEST_F(Runtime, WhatArrivesDuringARunWaitsForTheFirstDispatchPointOnceTheIntervalIsOver) {
+    using Posted = std::vector<std::pair<QObject*, QEvent*>>;
+    const auto click = [](QWidget* widget) {
+        const QPointF at = QRectF(widget->rect()).center();
+        const QPointF global = widget->mapToGlobal(at);
+        return Posted{{widget, new QMouseEvent(QEvent::MouseButtonPress, at, global, Qt::LeftButton,
+                                               Qt::LeftButton, Qt::NoModifier)},
+                      {widget, new QMouseEvent(QEvent::MouseButtonRelease, at, global,
+                                               Qt::LeftButton, Qt::NoButton, Qt::NoModifier)}};
+    };
+    struct Row {
+        const char* name;
+        std::function<Posted(TestForm&)> events;
+        std::function<QObject*(TestForm&)> receiver;
+        QEvent::Type type;
+    };
+    const Row rows[] = {
+        {"a click on a box", [&](TestForm& form) { return click(form.box); },
+         [](TestForm& form) { return form.box; }, QEvent::MouseButtonRelease},
+        {"a key typed into a box",
+         [](TestForm& form) {
+             return Posted{
+                 {form.box, new QKeyEvent(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a")}};
+         },
+         [](TestForm& form) { return form.box; }, QEvent::KeyPress},
+        {"the start-up window closed",
+         [](TestForm& form) {
+             return Posted{{&form, new QCloseEvent}};
+         },
+         [](TestForm& form) { return &form; }, QEvent::Close},
+        {"a click that starts a run inside the run",
+         [&](TestForm& form) { return click(form.button); },
+         [](TestForm& form) { return form.button; }, QEvent::MouseButtonRelease},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        resetProgram();
+        auto& form = ensureInstance<TestForm>();
+        form.show();
+        int point = 0; // 0 outside the run's dispatch points
+        std::optional<Arrival> arrival;
+        int clicks = 0, runs = 0, nestedAt = -1;
+        QObject::connect(form.box, &TextBox::clicked, [&] { ++clicks; });
+        form.onGo = [&] {
+            if (++runs > 1) {
+                nestedAt = point;
+                return;
+            }
+            arrival.emplace(row.receiver(form), row.type, point);
+            // The run's first point asks the window system, as the first after a start does.
+            point = 1;
+            dispatchEvents();
+            // Posted from another thread, as the window system's reader and the accessibility
+            // bus post theirs, and then the work of a run while the interval passes.
+            std::thread poster([events = row.events(form)] {
+                for (const auto& [receiver, event] : events)
+                    QCoreApplication::postEvent(receiver, event);
+            });
+            poster.join();
+            std::this_thread::sleep_for(fullDispatchInterval);
+            for (point = 2; point <= 4; ++point)
+                dispatchEvents();
+            point = 0;
+        };
+        QTest::mouseClick(form.button, Qt::LeftButton);
+        ASSERT_TRUE(arrival);
+        EXPECT_EQ(arrival->at, 2);
+        switch (row.type) {
+        case QEvent::MouseButtonRelease:
+            EXPECT_EQ(clicks + runs, 2);
+            EXPECT_EQ(nestedAt, runs == 2 ? 2 : -1);
+            break;
+        case QEvent::KeyPress:
+            EXPECT_EQ(form.box->text(), QStringLiteral("ax"));
+            break;
+        default:
+            EXPECT_TRUE(programEnded());
+            EXPECT_EQ(exitStatus(), 0);
+        }
+        EXPECT_EQ(programEnded(), row.type == QEvent::Close);
+    }
 }
 
 TEST_F(Runtime, StartProgramShowsTheStartUpWindow) {

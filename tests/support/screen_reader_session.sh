@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# A screen reader's view of Kelvane over the accessibility bus, during a run: a private session
-# bus, an X server of its own with openbox, and screen_reader_test.py reading the tree.
+# A screen reader's view of a program over the accessibility bus: a private session bus, an X
+# server of its own with openbox, and the given script reading the tree there.
 #
-# usage: screen_reader_test.sh KELVANE [SECONDS]
+# usage: screen_reader_session.sh SCRIPT PROGRAM [ARGUMENT...]
 set -euo pipefail
 
 here=$(dirname "$0")
@@ -14,4 +14,4 @@ python=python3
 "$python" -c 'import pyatspi' 2>/dev/null || python=/usr/bin/python3
 "$python" -c 'import pyatspi' 2>/dev/null ||
     { echo "missing python3-pyatspi: run tools/setup.sh" >&2; exit 1; }
-dbus-run-session -- "$python" "$here/screen_reader_test.py" "$@"
+dbus-run-session -- "$python" "$@"

@@ -1,0 +1,74 @@
+"""What the screen reader tests share: starting a program on the accessibility bus, reading its
+whole tree as a screen reader walks it, and reporting checks."""
+import os
+import subprocess
+import sys
+import time
+
+import pyatspi
+
+failures = []
+
+
+def check(what, ok, detail=""):
+    print(("ok: " if ok else "FAIL: ") + what + (f" ({detail})" if detail else ""))
+    if not ok:
+        failures.append(what)
+
+
+def find_application(name, seconds=20):
+    end = time.monotonic() + seconds
+    while time.monotonic() < end:
+        desktop = pyatspi.Registry.getDesktop(0)
+        for app in desktop:
+            if app is not None and app.name == name:
+                return app
+        time.sleep(0.2)
+    return None
+
+
+def start_on_bus(program, name, title):
+    """Starts the program with its accessibility on and waits for it on the bus and for its window
+    titled title on the screen: the process, its application and the window's id. Ends the test
+    when either does not come."""
+    env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+    process = subprocess.Popen([program], env=env, stderr=subprocess.DEVNULL)
+    try:
+        app = find_application(name)
+        check(f"{name} is on the accessibility bus", app is not None)
+        if app is None:
+            sys.exit(1)
+        window = subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name",
+                                 f"^{title}$"], capture_output=True, text=True,
+                                timeout=20).stdout.split()[0]
+    except BaseException:
+        process.terminate()
+        process.wait(timeout=10)
+        raise
+    return process, app, window
+
+
+def read_tree(node, depth=0, into=None):
+    """Every node's role, name, description and text, as a screen reader walks them."""
+    into = [] if into is None else into
+    text = ""
+    try:
+        t = node.queryText()
+        text = t.getText(0, t.characterCount)
+    except NotImplementedError:
+        pass
+    into.append((depth, node.getRoleName(), node.name, node.description, text))
+    for child in node:
+        if child is not None:
+            read_tree(child, depth + 1, into)
+    return into
+
+
+def timed_read(app):
+    start = time.monotonic()
+    tree = read_tree(app)
+    return time.monotonic() - start, tree
+
+
+def named(tree, name):
+    return [row for row in tree if row[2] == name]
