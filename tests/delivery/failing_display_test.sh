@@ -14,11 +14,10 @@ start_own_x_server
 real_socket=/tmp/.X11-unix/X${DISPLAY#:}
 source "$(dirname "${BASH_SOURCE[0]}")/../checks.sh"
 
-# A display number whose socket nobody holds, for a server of this test's own.
-fake=
-for n in $(seq 700 799); do
-    [ -e "/tmp/.X11-unix/X$n" ] || { fake=$n; break; }
-done
+# A display number for a server of this test's own, taken from the number of the real server,
+# which Xvfb holds for this run alone: two runs at once never pick the same one.
+fake=$((700 + ${DISPLAY#:} % 100))
+[ ! -e "/tmp/.X11-unix/X$fake" ] || { echo "FAIL: display :$fake is taken" >&2; exit 1; }
 fake_socket=/tmp/.X11-unix/X$fake
 relay_pid=
 trap 'kill $relay_pid 2>/dev/null; rm -f "$fake_socket"; stop_own_x_server' EXIT
@@ -32,7 +31,8 @@ serve() {
         my @open;
         while (my $c = $server->accept) { push @open, $c; '"$1"' }' "$fake_socket" "${@:2}" &
     relay_pid=$!
-    for _ in $(seq 50); do [ -S "$fake_socket" ] && return; sleep 0.05; done
+    # Perl starting on a loaded machine may take seconds.
+    for _ in $(seq 400); do [ -S "$fake_socket" ] && return; sleep 0.05; done
     fail "the fake display did not start"
 }
 stop_serving() {
