@@ -46,10 +46,4 @@ QString summaryText(const Outcome& outcome);
 
 QJsonDocument jsonReport(const Outcome& outcome, const QString& version, const QString& processor);
 
-// The processor's model name in the text of /proc/cpuinfo, or "unknown".
-QString processorModel(const QByteArray& cpuinfo);
-
-// The model name of this machine's processor, or "unknown".
-QString thisProcessor();
-
 } // namespace tessaly::command_line
