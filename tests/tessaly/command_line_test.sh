@@ -3,9 +3,11 @@
 # statuses, a cancel by SIGINT or SIGTERM, and the progress line on a terminal and nowhere else.
 #
 # usage: command_line_test.sh TESSALY
+# KT_LAUNCHER, if set, runs the program (an emulator, for a program built for another processor).
 set -uo pipefail
 
 tessaly=$1
+read -ra launcher <<<"${KT_LAUNCHER-}"
 # A program that reached for the window system would fail at once here.
 unset DISPLAY WAYLAND_DISPLAY
 export QT_QPA_PLATFORM=xcb
@@ -27,7 +29,7 @@ said() { # WHAT TEXT FILE...
 # STATUS|WHAT IT SAYS ON STANDARD OUTPUT OR ERROR|ARGUMENTS
 while IFS='|' read -r status text arguments; do
     read -ra argv <<<"$arguments"
-    "$tessaly" "${argv[@]}" >"$work/out" 2>"$work/err"
+    "${launcher[@]}" "$tessaly" "${argv[@]}" >"$work/out" 2>"$work/err"
     check "$arguments: status" "$status" "$?"
     said "$arguments" "$text" "$work/out" "$work/err"
 done <<'ROWS'
@@ -49,12 +51,12 @@ done <<'ROWS'
 ROWS
 
 # Results that cannot be written are a failure, not a run that went well.
-"$tessaly" --index 5 >/dev/full 2>"$work/err"
+"${launcher[@]}" "$tessaly" --index 5 >/dev/full 2>"$work/err"
 check "--index 5 >/dev/full: status" 1 "$?"
 said "--index 5 >/dev/full" "tessaly: cannot write the results: No space left on device" "$work/err"
 
 # The JSON document, parsed.
-"$tessaly" --index 20 --cycles 3 --json >"$work/json" 2>"$work/err"
+"${launcher[@]}" "$tessaly" --index 20 --cycles 3 --json >"$work/json" 2>"$work/err"
 check "--json: status" 0 "$?"
 check "--json: standard error" "" "$(cat "$work/err")"
 python3 - "$work/json" <<'PY' && ok "--json: the document" || fail "--json: the document"
@@ -78,7 +80,7 @@ set -m
 interrupt() { # SIGNAL SECONDS ARGUMENTS...
     local signal=$1 delay=$2
     shift 2
-    "$tessaly" "$@" >"$work/out" 2>"$work/err" &
+    "${launcher[@]}" "$tessaly" "$@" >"$work/out" 2>"$work/err" &
     local pid=$!
     sleep "$delay"
     local sent=$(date +%s%N)
@@ -109,19 +111,19 @@ set +m
 # The progress line: on a terminal's standard error, redrawn in place and cleared at the end;
 # never into a pipe or a file, nor when asked not to.
 if command -v script >/dev/null; then
-    script -qec "$tessaly --index 42 --cycles 2" /dev/null >"$work/terminal"
+    script -qec "${KT_LAUNCHER-} $tessaly --index 42 --cycles 2" /dev/null >"$work/terminal"
     grep -qF $'\rcycle 1 of 2, ' "$work/terminal" && ok "progress on a terminal" ||
         fail "no progress line on a terminal"
     grep -qF $'\r\e[K' "$work/terminal" && ok "progress cleared" || fail "progress not cleared"
-    script -qec "$tessaly --index 42 --cycles 2 --no-progress" /dev/null >"$work/terminal"
+    script -qec "${KT_LAUNCHER-} $tessaly --index 42 --cycles 2 --no-progress" /dev/null >"$work/terminal"
     grep -qF ', elapsed' "$work/terminal" && fail "progress despite --no-progress" ||
         ok "no progress with --no-progress"
 else
     echo "note: no script(1), the terminal is not tried"
 fi
-"$tessaly" --index 42 --cycles 2 >"$work/out" 2>"$work/err"
+"${launcher[@]}" "$tessaly" --index 42 --cycles 2 >"$work/out" 2>"$work/err"
 check "progress into a file" "" "$(cat "$work/err")"
-"$tessaly" --index 42 --cycles 2 2>&1 >/dev/null | cat >"$work/err"
+"${launcher[@]}" "$tessaly" --index 42 --cycles 2 2>&1 >/dev/null | cat >"$work/err"
 check "progress into a pipe" "" "$(cat "$work/err")"
 
 [ "$failures" -eq 0 ] || { echo "$failures failure(s)" >&2; exit 1; }
