@@ -84,12 +84,17 @@ done
 run 1 DISPLAY=":$unused" -- && { expect_one_line "$err"; expect "$err" "cannot open the X display \":$unused\""; }
 
 # Window systems that start but show nothing of the program: one line and status 1, not Qt's
-# abort nor a program running without a window.
-# (Under the emulator the frame buffer plug-in spins instead of failing: that is the emulator's.)
-if [ ! -e /dev/fb0 ] && [ ${#launcher[@]} -eq 0 ]; then
-    run 1 -- -platform linuxfb && { expect_one_line "$err"; expect "$err" "^$base: cannot start the window system \"linuxfb\""; }
+# abort nor a program running without a window. Under the user-mode emulator these two plug-ins
+# spin in their probing of the devices instead of failing: that is the emulator's, not the
+# program's, and left to a real machine.
+if [ ${#launcher[@]} -gt 0 ]; then
+    echo "note: under $KT_LAUNCHER the linuxfb and vkkhrdisplay window systems are not tried"
+else
+    if [ ! -e /dev/fb0 ]; then
+        run 1 -- -platform linuxfb && { expect_one_line "$err"; expect "$err" "^$base: cannot start the window system \"linuxfb\""; }
+    fi
+    run 1 -- -platform vkkhrdisplay && { expect_one_line "$err"; expect "$err" "^$base: .*\"vkkhrdisplay\" cannot show"; }
 fi
-run 1 -- -platform vkkhrdisplay && { expect_one_line "$err"; expect "$err" "^$base: .*\"vkkhrdisplay\" cannot show"; }
 
 # Qt's own options still work: offscreen needs no display, and the program keeps running.
 limit=3 run 124 -- -platform offscreen -style Fusion -reverse
