@@ -54,7 +54,7 @@ kelvane|--size 640 --render unsized.png
 kelvane|--render no/such/folder/picture.png
 kelvane|--bogus
 tessaly|--version
-tessaly|--index 92
+tessaly|--index 1e999
 tessaly|--index 93
 tessaly|--index abc
 tessaly|--index 5 --cycles 0
