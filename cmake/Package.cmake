@@ -13,6 +13,20 @@ set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+# The package is for the machine the programs are built for, not the one that builds them: CPack
+# would ask dpkg for the latter. The compiler's multiarch triplet says which (a cross toolchain
+# sets it); off Debian, or without a triplet, CPack's own guess stands.
+find_program(KT_DPKG_ARCHITECTURE dpkg-architecture)
+if(CMAKE_LIBRARY_ARCHITECTURE AND KT_DPKG_ARCHITECTURE AND NOT CPACK_DEBIAN_PACKAGE_ARCHITECTURE)
+    execute_process(
+        COMMAND ${KT_DPKG_ARCHITECTURE} --host-type ${CMAKE_LIBRARY_ARCHITECTURE}
+                --query DEB_HOST_ARCH
+        OUTPUT_VARIABLE architecture OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET
+        RESULT_VARIABLE failed)
+    if(NOT failed AND architecture)
+        set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${architecture})
+    endif()
+endif()
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # No Homepage: the project has no web address of its own, and a made-up one would be a link that

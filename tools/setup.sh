@@ -4,9 +4,11 @@
 # come, how much they take, and why; then it shows apt's progress, and apt's full output only if
 # apt fails. Nothing asks a question: the continuous integration has no standard input.
 #
-# usage: tools/setup.sh [run|test]
+# usage: tools/setup.sh [run|test|arm64]
 #   run  (the default): what building and running the programs needs
 #   test: that, and the tools of the tests, the sanitizer and fuzz builds and the package
+#   arm64: that, and the cross build for 64-bit Arm with its emulator (tools/arm64.sh); this adds
+#          arm64 as a foreign architecture to the machine's package system
 set -euo pipefail
 
 # To build and run. qt6-wayland lets the programs open their windows on a Wayland session.
@@ -26,28 +28,42 @@ test_packages=(
     at-spi2-core python3-pyatspi dbus dbus-x11                # accessibility, session buses
     desktop-file-utils appstream lintian dpkg-dev file fakeroot   # the package
 )
+# To cross-build for arm64 and run what was built through the emulator: the cross compilers and
+# binutils, and the arm64 builds of the libraries the programs and tests link.
+arm64_packages=(
+    g++-aarch64-linux-gnu binutils-aarch64-linux-gnu qemu-user-static
+    qt6-base-dev:arm64 qt6-svg-dev:arm64 libxcb1-dev:arm64 libgtest-dev:arm64 libgmock-dev:arm64
+)
 
 case "${1:-run}" in
     run) groups=(run) ;;
     test) groups=(run test) ;;
+    arm64) groups=(run test arm64) ;;
     *)
-        echo "usage: $0 [run|test]" >&2
+        echo "usage: $0 [run|test|arm64]" >&2
         exit 2
         ;;
 esac
 
 missing=() reasons=()
+native=$(dpkg --print-architecture)
 for group in "${groups[@]}"; do
     declare -n wanted="${group}_packages"
     before=${#missing[@]}
     for p in "${wanted[@]}"; do
-        # A package removed but for its configuration files counts as missing.
-        [ "$(dpkg-query -W -f '${db:Status-Abbrev}' "$p" 2>/dev/null)" = "ii " ] || missing+=("$p")
+        # A package removed but for its configuration files counts as missing. A name without
+        # an architecture means this machine's own (or none, for data), even where the package
+        # of another architecture is installed as well.
+        arch=${p#*:}
+        [ "$arch" != "$p" ] || arch=$native
+        instances=$(dpkg-query -W -f '|${Architecture} ${db:Status-Abbrev}|' "$p" 2>/dev/null || true)
+        [[ $instances == *"|$arch ii |"* || $instances == *"|all ii |"* ]] || missing+=("$p")
     done
     if [ ${#missing[@]} -gt "$before" ]; then
         case $group in
             run) reasons+=("to build and run the programs") ;;
             test) reasons+=("to test them") ;;
+            arm64) reasons+=("to build them for arm64") ;;
         esac
     fi
     unset -n wanted
@@ -61,6 +77,11 @@ apt_get() {
     "${as_root[@]}" DEBIAN_FRONTEND=noninteractive LC_ALL=C apt-get "$@" </dev/null
 }
 
+# The arm64 libraries come from the same archive once dpkg takes arm64 as a second architecture.
+if [[ " ${groups[*]} " == *" arm64 "* ]] && ! dpkg --print-foreign-architectures | grep -qx arm64; then
+    echo "Adding arm64 as a foreign architecture of this machine's package system."
+    "${as_root[@]}" dpkg --add-architecture arm64
+fi
 apt_get update -qq
 
 # apt's own figures for what it would do, before it does it. (--assume-no is no dry run: apt
@@ -76,7 +97,9 @@ if [ -z "$count" ]; then
     exit 1
 fi
 reason=${reasons[0]}
-[ ${#reasons[@]} -eq 1 ] || reason="${reasons[0]} and ${reasons[1]}"
+for ((i = 1; i < ${#reasons[@]}; i++)); do
+    if [ $((i + 1)) -eq ${#reasons[@]} ]; then reason+=" and ${reasons[i]}"; else reason+=", ${reasons[i]}"; fi
+done
 noun=packages
 [ "$count" -ne 1 ] || noun=package
 echo "Installing $count $noun $reason: ${download:-0 B} to download, ${disk:-0 B} on disk."

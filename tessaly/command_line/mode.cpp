@@ -2,6 +2,7 @@
 
 #include "platform/core/errors.h"
 #include "platform/core/stop_signals.h"
+#include "tessaly/command_line/processor.h"
 #include "tessaly/command_line/progress.h"
 #include "tessaly/command_line/report.h"
 #include "tessaly/command_line/settings.h"
@@ -109,7 +110,7 @@ int commandLineMode(const platform::ProgramArguments& arguments) {
 
     if (settings->json)
         print(QString::fromUtf8(
-            jsonReport(outcome, QString::fromLatin1(platform::programVersion), thisProcessor())));
+            jsonReport(outcome, QString::fromLatin1(platform::programVersion), processorName())));
     else
         print(summaryText(outcome));
     // A full disk or a closed pipe must not pass for a run whose figures were kept.

@@ -1,6 +1,5 @@
 #include "tessaly/command_line/report.h"
 
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -88,24 +87,6 @@ QByteArray jsonReport(const Outcome& outcome, const QString& version, const QStr
     });
     const QByteArray key = "\"counted_calls_per_cycle\": ";
     return document.toJson().replace(key + '"' + calls + '"', key + calls);
-}
-
-QString processorModel(const QByteArray& cpuinfo) {
-    for (const QByteArray& line : cpuinfo.split('\n')) {
-        const qsizetype colon = line.indexOf(':');
-        if (colon > 0 && line.left(colon).trimmed() == "model name") {
-            const QString name = QString::fromUtf8(line.mid(colon + 1)).simplified();
-            if (!name.isEmpty())
-                return name;
-        }
-    }
-    return QStringLiteral("unknown");
-}
-
-QString thisProcessor() {
-    QFile file(QStringLiteral("/proc/cpuinfo"));
-    // The file says it is empty: it is read to its end, not to its size.
-    return processorModel(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
 }
 
 } // namespace tessaly::command_line

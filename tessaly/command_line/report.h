@@ -47,10 +47,4 @@ QString summaryText(const Outcome& outcome);
 // JSON value of Qt's (a 64-bit signed integer or a double) cannot always hold.
 QByteArray jsonReport(const Outcome& outcome, const QString& version, const QString& processor);
 
-// The processor's model name in the text of /proc/cpuinfo, or "unknown".
-QString processorModel(const QByteArray& cpuinfo);
-
-// The model name of this machine's processor, or "unknown".
-QString thisProcessor();
-
 } // namespace tessaly::command_line

@@ -3,9 +3,14 @@
 # printed where, and the exit status.
 #
 # usage: command_line_test.sh PROGRAM NAME   (NAME as --version prints it, e.g. Kelvane)
+# KT_LAUNCHER, if set, runs the program (an emulator, for a program built for another processor).
 set -uo pipefail
 
 program=$1 name=$2
+read -ra launcher <<<"${KT_LAUNCHER-}"
+# An emulator starts the program and its plug-ins many times slower.
+patience=10
+[ ${#launcher[@]} -eq 0 ] || patience=60
 base=$(basename "$program")
 out=$(mktemp) err=$(mktemp)
 trap 'rm -f "$out" "$err"' EXIT
@@ -22,7 +27,7 @@ run() {
     done
     shift
     env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "${settings[@]}" \
-        timeout "${limit:-10}" "$program" "$@" >"$out" 2>"$err" </dev/null
+        timeout "${limit:-$patience}" "${launcher[@]}" "$program" "$@" >"$out" 2>"$err" </dev/null
     status=$?
     if [ "$status" -ne "$expected" ]; then
         echo "FAIL: ${settings[*]} $base $*: exit status $status, expected $expected" >&2
@@ -60,9 +65,9 @@ run 0 -- --help-all && expect "$out" "-platform"
 for option in --help --version; do
     for into in /dev/full closed; do
         if [ "$into" = closed ]; then
-            "$program" "$option" >&- 2>"$err"
+            "${launcher[@]}" "$program" "$option" >&- 2>"$err"
         else
-            "$program" "$option" >"$into" 2>"$err"
+            "${launcher[@]}" "$program" "$option" >"$into" 2>"$err"
         fi
         status=$?
         if [ "$status" -ne 1 ]; then
@@ -80,26 +85,34 @@ run 2 -- stray && expect "$err" "Unexpected argument 'stray'"
 # An argument cannot act on the terminal: its control characters are written out.
 run 2 -- $'\e]0;pwned\a' && expect "$err" "^$base: Unexpected argument '\\\\e\\]0;pwned\\\\a'"
 grep -q $'[\e\a]' "$err" && { echo "FAIL: control characters reached stderr" >&2; failures=$((failures + 1)); }
-# Started with an empty name, the program goes by its own.
-(exec -a '' "$program" --bogus) 2>"$err" >/dev/null
-expect "$err" "^${name,,}: Unknown option 'bogus'"
-expect "$err" "^Usage: ${name,,} \\[options\\]"
+# Started with an empty name, the program goes by its own. (A launcher would get the name.)
+if [ ${#launcher[@]} -eq 0 ]; then
+    (exec -a '' "$program" --bogus) 2>"$err" >/dev/null
+    expect "$err" "^${name,,}: Unknown option 'bogus'"
+    expect "$err" "^Usage: ${name,,} \\[options\\]"
+fi
 
 # No display: one clear line and status 1, not Qt's abort.
 run 1 -- && { expect_one_line "$err"; expect "$err" "^$base: no display: .*DISPLAY"; }
 run 1 -- -platform xcb && { expect_one_line "$err"; expect "$err" "DISPLAY is not set"; }
-unused=
-for n in $(seq 990 999); do
-    [ -e "/tmp/.X11-unix/X$n" ] || { unused=$n; break; }
-done
-run 1 DISPLAY=":$unused" -- && { expect_one_line "$err"; expect "$err" "cannot open the X display \":$unused\""; }
 
-# Window systems that start but show nothing of the program: one line and status 1, not Qt's
-# abort nor a program running without a window.
-if [ ! -e /dev/fb0 ]; then
-    run 1 -- -platform linuxfb && { expect_one_line "$err"; expect "$err" "^$base: cannot start the window system \"linuxfb\""; }
+# An X display nobody serves, and window systems that start but show nothing of the program: one
+# line and status 1, not Qt's abort nor a program running without a window. Under the user-mode
+# emulator these plug-ins spin instead of failing: that is the emulator's, not the program's,
+# and left to a real machine.
+if [ ${#launcher[@]} -gt 0 ]; then
+    echo "note: under $KT_LAUNCHER an unserved X display, linuxfb and vkkhrdisplay are not tried"
+else
+    unused=
+    for n in $(seq 990 999); do
+        [ -e "/tmp/.X11-unix/X$n" ] || { unused=$n; break; }
+    done
+    run 1 DISPLAY=":$unused" -- && { expect_one_line "$err"; expect "$err" "cannot open the X display \":$unused\""; }
+    if [ ! -e /dev/fb0 ]; then
+        run 1 -- -platform linuxfb && { expect_one_line "$err"; expect "$err" "^$base: cannot start the window system \"linuxfb\""; }
+    fi
+    run 1 -- -platform vkkhrdisplay && { expect_one_line "$err"; expect "$err" "^$base: .*\"vkkhrdisplay\" cannot show"; }
 fi
-run 1 -- -platform vkkhrdisplay && { expect_one_line "$err"; expect "$err" "^$base: .*\"vkkhrdisplay\" cannot show"; }
 
 # Qt's own options still work: offscreen needs no display, and the program keeps running.
 limit=3 run 124 -- -platform offscreen -style Fusion -reverse

@@ -4,6 +4,8 @@
 # lintian finds nothing to complain about.
 #
 # usage: package_test.sh BUILD_DIR
+# The package may be for another processor (a cross build): its architecture is read from the
+# programs, and KT_LAUNCHER (an emulator) then runs them.
 set -euo pipefail
 
 build=$(cd "$1" && pwd)
@@ -18,8 +20,12 @@ done
 
 cpack --config "$build/CPackConfig.cmake" -B "$work" >"$work/cpack.log" 2>&1 ||
     { cat "$work/cpack.log" >&2; exit 1; }
-deb=$work/kelvane-tessaly_1.00_$(dpkg --print-architecture).deb
-[ -f "$deb" ] || { echo "no $deb; cpack made: $(ls "$work")" >&2; exit 1; }
+debs=("$work"/*.deb)
+[ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || { echo "no one package; cpack made: $(ls "$work")" >&2; exit 1; }
+deb=${debs[0]}
+architecture=$(dpkg-deb -f "$deb" Architecture)
+[ "$(basename "$deb")" = "kelvane-tessaly_1.00_$architecture.deb" ] ||
+    fail "$(basename "$deb") is not named after its architecture $architecture"
 echo "$(basename "$deb"): $(stat -c %s "$deb") bytes," \
     "Installed-Size $(dpkg-deb -f "$deb" Installed-Size) KiB"
 
@@ -35,6 +41,25 @@ echo "Recommends: $recommends"
 
 root=$work/root
 dpkg -x "$deb" "$root"
+
+# The architecture is the one the programs were built for, whatever machine built them.
+for program in "$root"/usr/bin/*; do
+    machine=$(readelf --file-header "$program" | sed -n 's/^ *Machine: *//p')
+    case $machine in
+        "Advanced Micro Devices X86-64") built_for=amd64 ;;
+        AArch64) built_for=arm64 ;;
+        "Intel 80386") built_for=i386 ;;
+        *) built_for="unknown ($machine)" ;;
+    esac
+    [ "$built_for" = "$architecture" ] ||
+        fail "$(basename "$program") is built for $built_for, the package says $architecture"
+done
+echo "Architecture: $architecture"
+launcher=()
+if [ "$architecture" != "$(dpkg --print-architecture)" ]; then
+    read -ra launcher <<<"${KT_LAUNCHER-}"
+    [ ${#launcher[@]} -gt 0 ] || fail "a package for $architecture and no KT_LAUNCHER to run it"
+fi
 for file in \
     usr/bin/kelvane usr/bin/tessaly \
     usr/share/applications/org.kelvanetessaly.Kelvane.desktop \
@@ -75,16 +100,18 @@ done
 # The programs start from the sandbox, without a display, and say who they are.
 for pair in kelvane:Kelvane tessaly:Tessaly; do
     program=${pair%%:*} name=${pair#*:}
-    version=$(env -u DISPLAY -u WAYLAND_DISPLAY "$root/usr/bin/$program" --version) ||
+    version=$(env -u DISPLAY -u WAYLAND_DISPLAY "${launcher[@]}" "$root/usr/bin/$program" --version) ||
         fail "$program --version failed"
     [ "$version" = "$name 1.00" ] || fail "$program --version printed '$version'"
 done
 
 # The programs are hardened as a distribution's are: a stack canary, relocations read-only after
-# loading, and on x86 the landing marks of control-flow protection (CET) before every function
-# that may be called indirectly; without them only the C runtime's own two or so remain. The
-# linker writes the CET note only when every object it links carries one, and Debian 12's C
-# start files carry none, so the marks are what shows. Stack-clash probes leave nothing to read.
+# loading, and the marks of control-flow protection: on x86 the landing marks (CET) before every
+# function that may be called indirectly, without which only the C runtime's own two or so
+# remain; on arm64 the landing marks (BTI) and return address signing (PAC) at function entries,
+# without which there are none. The linker writes a program's note of these only when every
+# object it links carries one, and Debian 12's C start files carry none, so the marks are what
+# shows. Stack-clash probes leave nothing to read.
 for program in "$root"/usr/bin/*; do
     name=$(basename "$program")
     [[ "$(readelf --dyn-syms --wide "$program")" == *" __stack_chk_fail@"* ]] ||
@@ -92,10 +119,17 @@ for program in "$root"/usr/bin/*; do
     [[ "$(readelf --program-headers --wide "$program")" == *GNU_RELRO* ]] ||
         fail "$name has no RELRO"
     [[ "$(readelf --dynamic --wide "$program")" == *BIND_NOW* ]] || fail "$name binds lazily"
-    case $(dpkg --print-architecture) in
+    case $architecture in
         amd64 | i386)
             marks=$(objdump --disassemble --no-show-raw-insn "$program" | grep -c endbr || true)
             [ "$marks" -ge 20 ] || fail "$name has $marks control-flow marks: built without CET" ;;
+        arm64)
+            command -v aarch64-linux-gnu-objdump >/dev/null ||
+                { fail "missing aarch64-linux-gnu-objdump: run tools/arm64.sh"; continue; }
+            marks=$(aarch64-linux-gnu-objdump --disassemble --no-show-raw-insn "$program" |
+                grep -cE $'\t(bti|paciasp)' || true)
+            [ "$marks" -ge 20 ] ||
+                fail "$name has $marks control-flow marks: built without branch protection" ;;
     esac
 done
 

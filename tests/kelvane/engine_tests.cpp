@@ -66,6 +66,19 @@ TEST(SpectrumColour, HalvesRoundToTheEvenNeighbour) {
         EXPECT_EQ(spectrum(7, row.value), rgbColour(row.red, row.green, row.blue)) << row.value;
 }
 
+// value - start rounds before it is scaled. Fused into one multiply-add (one rounding) these
+// values land on the other side of a half and come out one shade off.
+TEST(SpectrumColour, TheBandStartIsRoundedBeforeItIsTakenAway) {
+    const Ramp rows[] = {
+        {8.525390625, 6, 0, 255},  // magenta to blue: red 5.50000000000003, fused 5.49999999999997
+        {8.466796875, 13, 0, 255}, // magenta to blue: fused 12
+        {14.970703125, 0, 4, 0},   // green to black: fused 3
+        {14.853515625, 0, 18, 0},  // green to black: fused 17
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(spectrum(15, row.value), rgbColour(row.red, row.green, row.blue)) << row.value;
+}
+
 TEST(SpectrumColour, FaultsLeaveTheColourAlone) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double huge = std::numeric_limits<double>::max();

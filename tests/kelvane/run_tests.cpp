@@ -353,6 +353,19 @@ TEST_F(ExpansionRun, ARejectedSimulateDuringARunLeavesItsPictureAlone) {
     EXPECT_EQ(at(cx + 172, cy), blue);
 }
 
+// Particle 0 (direction 0, speed 0.01) at the last step with factor 14: its distance divides by
+// 0.01 * 14 + 1, the product rounded before the sum. Rounded once, as a fused multiply-add does,
+// the denominator is one unit lower in the last place and so is the distance.
+TEST_F(ExpansionRun, EveryProductIsRoundedBeforeItIsAdded) {
+    control().Tnc->setText(QStringLiteral("14"));
+    control().TRandom->setText(QStringLiteral("No"));
+    atEveryStep();
+    simulate();
+    ASSERT_EQ(steps, 172);
+    EXPECT_EQ(Module1::ShownX(0), 0.0);
+    EXPECT_EQ(Module1::ShownY(0), 21.12280701754386); // fused: 21.122807017543863
+}
+
 TEST_F(ExpansionRun, ShortDisplaysRunFewOrNoSteps) {
     const std::pair<int, int> rows[] = {{21, 0}, {22, 1}, {23, 1}, {24, 2}, {26, 3}, {5, 0}};
     for (const auto& [height, expectedSteps] : rows) {

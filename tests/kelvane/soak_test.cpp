@@ -105,7 +105,7 @@ TEST_F(ReentrySoak, ClicksAtRandomDispatchPointsEndOnlyWhereTheyMay) {
     int messagesSeen = 0;
     int totalDispatches = 0;
 
-    for (int start = 0; start < 1500; ++start) {
+    for (int start = 0; start < 1500 / platform::testing::soakShare; ++start) {
         platform::resetProgram();
         Module1::reset();
         errors.clear();
@@ -154,11 +154,11 @@ TEST_F(ReentrySoak, ClicksAtRandomDispatchPointsEndOnlyWhereTheyMay) {
         messagesSeen += static_cast<int>(messages.size());
     }
     // The seed exercises every way out and every kind of outcome.
-    EXPECT_GT(ended, 10);
+    EXPECT_GT(ended, 10 / platform::testing::soakShare);
     EXPECT_GT(errorsSeen, 0);
     EXPECT_GT(messagesSeen, 0);
-    EXPECT_GT(totalDispatches, 10000);
-    EXPECT_GT(nested, 100);
+    EXPECT_GT(totalDispatches, 10000 / platform::testing::soakShare);
+    EXPECT_GT(nested, 100 / platform::testing::soakShare);
     std::printf("%d program starts ended, %d errors, %d messages, %d dispatches, %d nested runs\n",
                 ended, errorsSeen, messagesSeen, totalDispatches, nested);
 }

@@ -21,6 +21,14 @@ inline void PrintTo(const QString& text, std::ostream* out) {
 
 namespace platform::testing {
 
+// How many times fewer rounds a soak takes: under an emulator (a cross build's tests) each
+// round costs many times what it costs on the processor itself.
+#ifdef KT_TESTS_EMULATED
+constexpr int soakShare = 4;
+#else
+constexpr int soakShare = 1;
+#endif
+
 // What every test of a program needs at a fresh program start: the program's state reset, a fake
 // clock in place of the real one, so that paced runs take no time, and run-time errors captured
 // instead of shown. All of it is undone after the test, the dispatch hook too.

@@ -3,9 +3,15 @@
 # statuses, a cancel by SIGINT or SIGTERM, and the progress line on a terminal and nowhere else.
 #
 # usage: command_line_test.sh TESSALY
+# KT_LAUNCHER, if set, runs the program (an emulator, for a program built for another processor).
 set -uo pipefail
 
 tessaly=$1
+read -ra launcher <<<"${KT_LAUNCHER-}"
+# An emulator runs the program many times slower: a signal waits longer, and the progress line
+# shows with a smaller index.
+pace=1 progress_index=42
+[ ${#launcher[@]} -eq 0 ] || pace=10 progress_index=38
 # A program that reached for the window system would fail at once here.
 unset DISPLAY WAYLAND_DISPLAY
 export QT_QPA_PLATFORM=xcb
@@ -27,7 +33,7 @@ said() { # WHAT TEXT FILE...
 # STATUS|WHAT IT SAYS ON STANDARD OUTPUT OR ERROR|ARGUMENTS
 while IFS='|' read -r status text arguments; do
     read -ra argv <<<"$arguments"
-    "$tessaly" "${argv[@]}" >"$work/out" 2>"$work/err"
+    "${launcher[@]}" "$tessaly" "${argv[@]}" >"$work/out" 2>"$work/err"
     check "$arguments: status" "$status" "$?"
     said "$arguments" "$text" "$work/out" "$work/err"
 done <<'ROWS'
@@ -49,12 +55,12 @@ done <<'ROWS'
 ROWS
 
 # Results that cannot be written are a failure, not a run that went well.
-"$tessaly" --index 5 >/dev/full 2>"$work/err"
+"${launcher[@]}" "$tessaly" --index 5 >/dev/full 2>"$work/err"
 check "--index 5 >/dev/full: status" 1 "$?"
 said "--index 5 >/dev/full" "tessaly: cannot write the results: No space left on device" "$work/err"
 
 # The JSON document, parsed.
-"$tessaly" --index 20 --cycles 3 --json >"$work/json" 2>"$work/err"
+"${launcher[@]}" "$tessaly" --index 20 --cycles 3 --json >"$work/json" 2>"$work/err"
 check "--json: status" 0 "$?"
 check "--json: standard error" "" "$(cat "$work/err")"
 python3 - "$work/json" <<'PY' && ok "--json: the document" || fail "--json: the document"
@@ -78,9 +84,9 @@ set -m
 interrupt() { # SIGNAL SECONDS ARGUMENTS...
     local signal=$1 delay=$2
     shift 2
-    "$tessaly" "$@" >"$work/out" 2>"$work/err" &
+    "${launcher[@]}" "$tessaly" "$@" >"$work/out" 2>"$work/err" &
     local pid=$!
-    sleep "$delay"
+    sleep "$(awk -v d="$delay" -v p="$pace" 'BEGIN { print d * p }')"
     local sent=$(date +%s%N)
     kill "-$signal" "$pid"
     wait "$pid"
@@ -121,8 +127,9 @@ import array, fcntl, os, re, signal, subprocess, sys, termios, time
 program, name = sys.argv[1], sys.argv[2]
 read_end, write_end = os.pipe()
 # As from a terminal: SIGINT not ignored, whatever this script's own starter did with it.
-child = subprocess.Popen([program, "--index", "0", "--cycles", "1000000"], stdout=write_end,
-                         stderr=subprocess.PIPE,
+launcher = os.environ.get("KT_LAUNCHER", "").split()
+child = subprocess.Popen([*launcher, program, "--index", "0", "--cycles", "1000000"],
+                         stdout=write_end, stderr=subprocess.PIPE,
                          preexec_fn=lambda: signal.signal(signal.SIGINT, signal.SIG_DFL))
 os.close(write_end)
 
@@ -175,19 +182,19 @@ done
 # The progress line: on a terminal's standard error, redrawn in place and cleared at the end;
 # never into a pipe or a file, nor when asked not to.
 if command -v script >/dev/null; then
-    script -qec "$tessaly --index 42 --cycles 2" /dev/null >"$work/terminal"
+    script -qec "${KT_LAUNCHER-} $tessaly --index $progress_index --cycles 2" /dev/null >"$work/terminal"
     grep -qF $'\rcycle 1 of 2, ' "$work/terminal" && ok "progress on a terminal" ||
         fail "no progress line on a terminal"
     grep -qF $'\r\e[J' "$work/terminal" && ok "progress cleared" || fail "progress not cleared"
-    script -qec "$tessaly --index 42 --cycles 2 --no-progress" /dev/null >"$work/terminal"
+    script -qec "${KT_LAUNCHER-} $tessaly --index $progress_index --cycles 2 --no-progress" /dev/null >"$work/terminal"
     grep -qF ', elapsed' "$work/terminal" && fail "progress despite --no-progress" ||
         ok "no progress with --no-progress"
 else
     echo "note: no script(1), the terminal is not tried"
 fi
-"$tessaly" --index 42 --cycles 2 >"$work/out" 2>"$work/err"
+"${launcher[@]}" "$tessaly" --index "$progress_index" --cycles 2 >"$work/out" 2>"$work/err"
 check "progress into a file" "" "$(cat "$work/err")"
-"$tessaly" --index 42 --cycles 2 2>&1 >/dev/null | cat >"$work/err"
+"${launcher[@]}" "$tessaly" --index "$progress_index" --cycles 2 2>&1 >/dev/null | cat >"$work/err"
 check "progress into a pipe" "" "$(cat "$work/err")"
 
 [ "$failures" -eq 0 ] || { echo "$failures failure(s)" >&2; exit 1; }

@@ -197,17 +197,6 @@ TEST(CommandLineReport, JsonHoldsTheInputsEveryCycleAndNumbersInFull) {
     EXPECT_TRUE(none.value(QStringLiteral("statistics")).isNull());
 }
 
-TEST(CommandLineReport, ProcessorModelName) {
-    const std::pair<const char*, const char*> rows[] = {
-        {"processor\t: 0\nmodel name\t: Some  CPU 9000\nflags\t: fpu\n", "Some CPU 9000"},
-        {"processor\t: 0\nBogoMIPS\t: 50.00\n", "unknown"},
-        {"model name\t:\n", "unknown"},
-        {"", "unknown"},
-    };
-    for (const auto& [cpuinfo, name] : rows)
-        EXPECT_EQ(processorModel(cpuinfo), QString::fromLatin1(name)) << cpuinfo;
-}
-
 TEST(CommandLineProgress, Texts) {
     const std::pair<double, const char*> durations[] = {
         {0, "0.0 s"},

@@ -247,7 +247,7 @@ TEST(Stack, BoundsAreTheThreadsRealStack) {
 
 TEST_F(Fibonacci, AResultPast32BitsWithACountPast32Bits) {
 #ifndef TESSALY_LONG_RUNS
-    GTEST_SKIP() << "4.8 billion calls: run in optimised builds only";
+    GTEST_SKIP() << "4.8 billion calls: run in optimised builds, not under an emulator";
 #endif
     start(QStringLiteral("47"), QStringLiteral("1"));
     EXPECT_EQ(result(), QStringLiteral("2971215073"));

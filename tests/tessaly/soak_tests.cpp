@@ -30,7 +30,7 @@ TEST_F(Soak, RandomClicksAtRandomMoments) {
     };
 
     int endedByEnd = 0, endedByClose = 0, endedByError = 0, nested = 0, runs = 0, yields = 0;
-    for (int life = 0; life < 3000; ++life) {
+    for (int life = 0; life < 3000 / platform::testing::soakShare; ++life) {
         TearDown();
         SetUp();
         bool endClicked = false, closed = false;
@@ -84,10 +84,10 @@ TEST_F(Soak, RandomClicksAtRandomMoments) {
             return;
     }
     // The mix has to have exercised every way out, and nesting.
-    EXPECT_GT(endedByEnd, 50);
-    EXPECT_GT(endedByClose, 10);
-    EXPECT_GT(endedByError, 50);
-    EXPECT_GT(nested, 50);
+    EXPECT_GT(endedByEnd, 50 / platform::testing::soakShare);
+    EXPECT_GT(endedByClose, 10 / platform::testing::soakShare);
+    EXPECT_GT(endedByError, 50 / platform::testing::soakShare);
+    EXPECT_GT(nested, 50 / platform::testing::soakShare);
     RecordProperty("ended_by_end", endedByEnd);
     RecordProperty("ended_by_close", endedByClose);
     RecordProperty("ended_by_error", endedByError);
