@@ -78,7 +78,8 @@ apt_get() {
 }
 
 # The arm64 libraries come from the same archive once dpkg takes arm64 as a second architecture.
-if [[ " ${groups[*]} " == *" arm64 "* ]] && ! dpkg --print-foreign-architectures | grep -qx arm64; then
+if [[ " ${groups[*]} " == *" arm64 "* ]] &&
+    [[ $'\n'"$(dpkg --print-foreign-architectures)"$'\n' != *$'\n'arm64$'\n'* ]]; then
     echo "Adding arm64 as a foreign architecture of this machine's package system."
     "${as_root[@]}" dpkg --add-architecture arm64
 fi
