@@ -5,6 +5,7 @@
 #include "kelvane/forms/form1.h"
 #include "kelvane/forms/form2.h"
 #include "kelvane/render/picture_file.h"
+#include "platform/core/whole_file.h"
 
 #include "platform/core/clock.h"
 #include "platform/core/errors.h"
@@ -199,7 +200,7 @@ class FrameFiles {
                               .arg(shown_, QFile::decodeName(file));
                 break;
             }
-            if (const QString refused = refusal(path(file)); !refused.isEmpty()) {
+            if (const QString refused = platform::refusal(path(file)); !refused.isEmpty()) {
                 problem =
                     QStringLiteral("cannot write the frame '%1': %2").arg(shownPath(file), refused);
                 break;
@@ -297,7 +298,7 @@ int makePictures(const QString& program, const Parameters& parameters) {
     };
     const bool picture = !parameters.pictureName.isEmpty();
     if (picture)
-        if (const QString problem = refusal(parameters.pictureName); !problem.isEmpty())
+        if (const QString problem = platform::refusal(parameters.pictureName); !problem.isEmpty())
             return pictureProblem(problem);
     std::unique_ptr<FrameFiles> frames;
     if (!parameters.framesName.isEmpty()) {

@@ -1,6 +1,6 @@
-#include "kelvane/render/picture_file.h"
 #include "kelvane/render/render.h"
 #include "platform/core/random.h"
+#include "platform/core/whole_file.h"
 #include "tests/kelvane/kelvane_fixture.h"
 
 #include <QDir>
@@ -270,7 +270,7 @@ TEST_F(Render, WhatIsNotAFileIsRefusedBeforeAnythingIsWritten) {
 // Every call of the writer that can fail does so in turn: the run ends with the reason, and
 // leaves what was there before, with no frame and no temporary file.
 TEST_F(Render, AWriteThatFailsLeavesWhatWasThere) {
-    using render::SystemCall;
+    using platform::SystemCall;
     QFile old(path("old.png"));
     ASSERT_TRUE(old.open(QIODevice::WriteOnly));
     old.write("an older picture");
@@ -343,10 +343,10 @@ TEST_F(Render, AWriteThatFailsLeavesWhatWasThere) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.message);
-        render::failSystemCall(row.call, row.count, row.error);
+        platform::failSystemCall(row.call, row.count, row.error);
         std::string standardError;
         const int status = run(row.options + QStringList{"size", "100x60"}, standardError);
-        render::failNoSystemCall();
+        platform::failNoSystemCall();
         EXPECT_EQ(status, 1);
         EXPECT_EQ(standardError, "kelvane: " + row.message + "\n");
         EXPECT_EQ(files(), QStringList({"old.png"}));
