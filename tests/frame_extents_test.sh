@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs the frame-extents tests on an X server of their own with two screens and no window
-# manager, once on each screen: the second screen's root is not the first's.
+# manager, once on each screen (the second screen's root is not the first's), then on the first
+# at the scale factors of common desktops.
 #
 # usage: frame_extents_test.sh FRAME_EXTENTS_TESTS
 set -euo pipefail
@@ -25,7 +26,8 @@ number=$(timeout 20 head -n 1 "$dir/display") || {
     exit 1
 }
 unset QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_AUTO_SCREEN_SCALE_FACTOR
-for screen in 0 1; do
-    echo "screen $screen"
-    DISPLAY=":$number.$screen" QT_QPA_PLATFORM=xcb "$tests"
+for run in "0 1" "1 1" "0 1.25" "0 1.5" "0 2"; do
+    read -r screen scale <<<"$run"
+    echo "screen $screen, scale $scale"
+    DISPLAY=":$number.$screen" QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=$scale "$tests"
 done

@@ -10,6 +10,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -147,20 +148,45 @@ TEST_F(FrameExtents, AManagerThatDoesNotAnswerIsWaitedForOnce) {
     EXPECT_EQ(announcedFrameExtents(window_), QMargins(3, 22, 3, 4));
 }
 
-TEST_F(FrameExtents, AFormPlacedWithAbsurdExtentsStaysWhereItIsPut) {
-    Form form(QStringLiteral("Form"), 3000, 1995);
-    form.show();
+// A form shown a moment ago is placed by the frame its manager announces, before the toolkit has
+// heard of it, in the toolkit's pixels at the scale factor the test runs at; a frame no manager
+// could mean is left out. The margins are those the toolkit itself reports once it learns of a
+// frame of 1, 1, 20 and 5 pixels.
+TEST_F(FrameExtents, AFormIsPlacedByItsAnnouncedFrame) {
+    const qreal ratio = qApp->devicePixelRatio();
+    const std::map<qreal, QMargins> sane = {{1.0, QMargins(1, 20, 1, 5)},
+                                            {1.25, QMargins(1, 16, 1, 4)},
+                                            {1.5, QMargins(1, 13, 1, 3)},
+                                            {2.0, QMargins(1, 10, 1, 3)}};
+    ASSERT_TRUE(sane.count(ratio)) << ratio;
+    struct Row {
+        const char* what;
+        std::vector<std::uint32_t> leftRightTopBottom;
+        QMargins expected;
+    };
+    const Row rows[] = {
+        {"a frame", {1, 1, 20, 5}, sane.at(ratio)},
+        {"the largest int", {2147483647u, 2147483647u, 2147483647u, 2147483647u}, QMargins()},
+        {"the largest unsigned", {4294967295u, 1, 20, 5}, QMargins()},
+    };
     pretend(Check::SelfNamed);
-    for (std::uint32_t side : {2147483647u, 2147483648u, 4294967295u}) {
-        SCOPED_TRACE(side);
-        announce({side, side, side, side}, form);
-        EXPECT_FLOAT_EQ(form.widthTwips(), static_cast<float>(form.width() * 15));
-        EXPECT_FLOAT_EQ(form.heightTwips(), static_cast<float>(form.height() * 15));
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        Form form(QStringLiteral("Form"), 3000, 1995);
+        form.show();
+        announce(row.leftRightTopBottom, form);
         form.setLeftTwips(1500.0f);
         form.setTopTwips(750.0f);
-        EXPECT_EQ(form.geometry().topLeft(), QPoint(100, 50));
+        EXPECT_EQ(form.geometry().topLeft(),
+                  QPoint(100 + row.expected.left(), 50 + row.expected.top()));
         EXPECT_FLOAT_EQ(form.leftTwips(), 1500.0f);
         EXPECT_FLOAT_EQ(form.topTwips(), 750.0f);
+        // The client area as designed, and the frame's sides at 15 twips a pixel.
+        ASSERT_EQ(form.size(), QSize(200, 133));
+        EXPECT_FLOAT_EQ(form.widthTwips(),
+                        3000 + 15 * (row.expected.left() + row.expected.right()));
+        EXPECT_FLOAT_EQ(form.heightTwips(),
+                        1995 + 15 * (row.expected.top() + row.expected.bottom()));
     }
 }
 
