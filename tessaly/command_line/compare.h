@@ -11,10 +11,10 @@ namespace tessaly::command_line {
 
 // A run read back from the JSON document --json wrote: its figures, and where it ran.
 struct SavedRun {
-    QString name; // the file's name as given, for the words
-    Outcome outcome;
-    QString version;
-    QString processor;
+    QString name = {}; // the file's name as given, for the words
+    Outcome outcome = {};
+    QString version = {};
+    QString processor = {};
 };
 
 // The run of a document, or in problem the one line that says why it is refused: a document not
