@@ -107,7 +107,13 @@ std::vector<platform::ProgramOption> options() {
         {compareName, QStringLiteral("file"),
          QStringLiteral("Compare the run with the one saved in <file> by --json, of the same "
                         "index: how many times faster, and whether the difference is "
-                        "significant (Welch's t-test, p below %1).")
+                        "significant (Welch's t-test, p below %1). For example, after "
+                        "'tessaly --index 40 --cycles 10 --json >before.json', 'tessaly --index "
+                        "40 --cycles 10 --compare before.json' prints the run's figures, then "
+                        "both runs side by side, and ends with:\n"
+                        "this run is 1.10 \u00b1 0.08 times faster than before.json\n"
+                        "no significant difference: Welch's t-test gives p = 0.2 (t = -1.34 "
+                        "with 13 degrees of freedom), not below 0.05")
              .arg(significanceLevel)},
         {savedName, QStringLiteral("file"),
          QStringLiteral("Take the run saved in <file> by --json instead of running one; with "
