@@ -30,40 +30,22 @@ bool readIndex(const QString& text, Settings& settings, QString& problem) {
     return true;
 }
 
-// A whole number of cycles from least to mostCycles.
-std::optional<std::int64_t> readCount(const QString& text, std::int64_t least) {
+// A whole number of cycles from least to mostCycles, for the option that counts what.
+bool readCount(const QString& text, std::int64_t least, const QString& option, const char* what,
+               std::int64_t& count, QString& problem) {
     static const QRegularExpression whole(
         QRegularExpression::anchoredPattern(QStringLiteral(R"(\+?[0-9]+)")));
     bool read = false;
-    const qlonglong count = whole.match(text).hasMatch() ? text.toLongLong(&read) : 0;
-    if (!read || count < least || count > mostCycles)
-        return std::nullopt;
-    return count;
-}
-
-bool readCycles(const QString& text, Settings& settings, QString& problem) {
-    const std::optional<std::int64_t> cycles = readCount(text, 1);
-    if (!cycles) {
-        problem = QStringLiteral("--cycles: the number of cycles is a whole number from 1 to %1, "
-                                 "not %2.")
+    const qlonglong value = whole.match(text).hasMatch() ? text.toLongLong(&read) : 0;
+    if (!read || value < least || value > mostCycles) {
+        problem = QStringLiteral("--%1: the number of %2 is a whole number from %3 to %4, not %5.")
+                      .arg(option, QString::fromLatin1(what))
+                      .arg(least)
                       .arg(mostCycles)
                       .arg(platform::quotedArgument(text));
         return false;
     }
-    settings.cycles = *cycles;
-    return true;
-}
-
-bool readWarmup(const QString& text, Settings& settings, QString& problem) {
-    const std::optional<std::int64_t> warmup = readCount(text, 0);
-    if (!warmup) {
-        problem = QStringLiteral("--warmup: the number of warm-up cycles is a whole number from 0 "
-                                 "to %1, not %2.")
-                      .arg(mostCycles)
-                      .arg(platform::quotedArgument(text));
-        return false;
-    }
-    settings.warmup = *warmup;
+    count = value;
     return true;
 }
 
@@ -145,9 +127,11 @@ std::optional<Settings> readSettings(const platform::ProgramArguments& arguments
     }
     if (!readIndex(arguments.value(indexName), settings, problem))
         return std::nullopt;
-    if (arguments.isSet(cyclesName) && !readCycles(arguments.value(cyclesName), settings, problem))
+    if (arguments.isSet(cyclesName) &&
+        !readCount(arguments.value(cyclesName), 1, cyclesName, "cycles", settings.cycles, problem))
         return std::nullopt;
-    if (arguments.isSet(warmupName) && !readWarmup(arguments.value(warmupName), settings, problem))
+    if (arguments.isSet(warmupName) && !readCount(arguments.value(warmupName), 0, warmupName,
+                                                  "warm-up cycles", settings.warmup, problem))
         return std::nullopt;
     settings.progress = !arguments.isSet(noProgressName);
     return settings;
