@@ -100,7 +100,6 @@ TEST(Statistics, SpeedRatioAndItsUncertainty) {
         {{1, 1}, {4, 4, 4}, 0.25, 0},
         // The baseline's mean 2 has the standard error 1, half of it; the run's has none.
         {{1, 3}, {2, 2}, 1, 0.5},
-        {{2, 2}, {1, 3}, 1, 0.5},
     };
     for (const Row& row : rows) {
         const std::optional<SpeedRatio> speed = speedRatio(row.baseline, row.run);
@@ -111,16 +110,6 @@ TEST(Statistics, SpeedRatioAndItsUncertainty) {
     EXPECT_FALSE(speedRatio({0, 0}, {1, 1}));
     EXPECT_FALSE(speedRatio({1}, {0}));
     EXPECT_FALSE(speedRatio({}, {1}));
-}
-
-TEST(Statistics, CostOfACountedCall) {
-    const std::optional<CallCost> cost = callCost(0.5, 1000000000);
-    ASSERT_TRUE(cost);
-    EXPECT_DOUBLE_EQ(cost->nanosecondsPerCall, 0.5);
-    EXPECT_DOUBLE_EQ(cost->callsPerSecond, 2e9);
-    EXPECT_FALSE(callCost(0.5, 0));
-    EXPECT_FALSE(callCost(0, 100));
-    EXPECT_FALSE(callCost(NAN, 100));
 }
 
 // Where the warning starts: past 5% of spread, or at a cycle far from the others.
@@ -202,7 +191,6 @@ TEST(SavedRun, RefusesWhatIsNotOneOfOurs) {
     };
     const std::pair<QByteArray, const char*> rows[] = {
         {"", "'b.json' is not a run saved by tessaly --json: it is empty."},
-        {"  \n", "it is empty"},
         {"hello", "it is not JSON (illegal value at byte 1)"},
         {"[1, 2]", "it does not say it is Tessaly's"},
         {"{\"a\": 1} x", "it is not JSON (garbage at the end of the document"},
@@ -211,11 +199,9 @@ TEST(SavedRun, RefusesWhatIsNotOneOfOurs) {
         {with("\"format_version\": 1", "\"format_version\": 2"),
          "'b.json' is of format 2, newer than the format 1 this tessaly reads"},
         {with("\"format_version\": 1", "\"format_version\": 1.5"), "not a format's number"},
-        {with("\"format_version\": 1", "\"format_version\": \"1\""), "not a format's number"},
         {with("\"format_version\": 1", "\"format_version\": 0"), "not a format's number"},
         {with("\"index\": 30", "\"index\": \"30\""), "it lacks the index"},
         {with("\"seconds\"", "\"times\""), "it lacks the index"},
-        {with("\"processor\"", "\"cpu\""), "it lacks the index"},
         {with("0.2\n", "\"0.2\"\n"), "its seconds are not all numbers of seconds"},
         {with("0.2\n", "-0.2\n"), "its seconds are not all numbers of seconds"},
     };
