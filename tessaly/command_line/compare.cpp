@@ -52,7 +52,10 @@ QString ratioText(double value, double uncertainty) {
         .arg(QString::number(value, 'f', decimals), QString::number(uncertainty, 'f', decimals));
 }
 
-QString speedText(const Comparison& comparison, const QString& subject, const QString& base) {
+QString speedText(const Comparison& comparison, const Outcome& run, const QString& subject,
+                  const QString& base) {
+    if (run.seconds.empty())
+        return QStringLiteral("cannot say which is faster: %1 has no finished cycle").arg(subject);
     if (!comparison.speed)
         return QStringLiteral("cannot say which is faster: a run took no measurable time");
     const SpeedRatio& s = *comparison.speed;
@@ -215,7 +218,7 @@ QString comparisonText(const SavedRun& baseline, const QString& subject, const O
     return QStringLiteral("compared with %1:\n").arg(base) +
            sideText(subject, width, run, version, processor) +
            sideText(base, width, baseline.outcome, baseline.version, baseline.processor) +
-           speedText(comparison, subject, base) + QLatin1Char('\n') +
+           speedText(comparison, run, subject, base) + QLatin1Char('\n') +
            testText(comparison, baseline.outcome, run, subject, base) + QLatin1Char('\n');
 }
 
@@ -249,7 +252,7 @@ QByteArray comparisonJson(const SavedRun& baseline, const QString& subject, cons
             {QStringLiteral("significance_level"), significanceLevel},
             {QStringLiteral("significant"),
              test ? QJsonValue(test->significant()) : QJsonValue(QJsonValue::Null)},
-            {QStringLiteral("speed"), speedText(comparison, subject, name)},
+            {QStringLiteral("speed"), speedText(comparison, run, subject, name)},
             {QStringLiteral("significance"),
              testText(comparison, baseline.outcome, run, subject, name)},
         });

@@ -329,6 +329,15 @@ TEST(Comparison, JsonHoldsBothRunsAndTheVerdict) {
             .toObject();
     EXPECT_TRUE(untested.value(QStringLiteral("p")).isNull());
     EXPECT_TRUE(untested.value(QStringLiteral("significant")).isNull());
+    const QJsonObject cancelled =
+        QJsonDocument::fromJson(
+            comparisonJson(baseline, QStringLiteral("this run"), runOf(92, {}), {}, {}))
+            .object()
+            .value(QStringLiteral("comparison"))
+            .toObject();
+    EXPECT_EQ(cancelled.value(QStringLiteral("speed")).toString(),
+              QStringLiteral("cannot say which is faster: this run has no finished cycle"));
+    EXPECT_TRUE(cancelled.value(QStringLiteral("speed_ratio")).isNull());
     EXPECT_TRUE(untested.value(QStringLiteral("significance"))
                     .toString()
                     .startsWith(QStringLiteral("no significance test")));
