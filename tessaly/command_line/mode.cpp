@@ -2,6 +2,7 @@
 
 #include "platform/core/errors.h"
 #include "platform/core/stop_signals.h"
+#include "tessaly/command_line/compare.h"
 #include "tessaly/command_line/processor.h"
 #include "tessaly/command_line/progress.h"
 #include "tessaly/command_line/report.h"
@@ -49,8 +50,9 @@ void runCycles(Outcome& outcome, bool printCycles) {
     live.cancel = 0;
     live.count = 0;
     live.yields = 0;
-    for (std::int64_t cycle = 1; cycle <= outcome.cycles; ++cycle) {
-        live.cycle = cycle;
+    // The warm-up's cycles come first, numbered up to 0; the progress line counts them all.
+    for (std::int64_t cycle = 1 - outcome.warmup; cycle <= outcome.cycles; ++cycle) {
+        live.cycle = cycle + outcome.warmup;
         if (platform::StopSignals::caught() != 0)
             break;
         const Clock::time_point start = Clock::now();
@@ -59,6 +61,11 @@ void runCycles(Outcome& outcome, bool printCycles) {
         const Clock::time_point end = Clock::now();
         if (live.cancel != 0)
             break;
+        if (cycle < 1) {
+            if (live.progress)
+                live.progress->update(live.cycle + 1, static_cast<double>(live.count));
+            continue;
+        }
         outcome.result = sum;
         outcome.seconds.push_back(std::chrono::duration<double>(end - start).count());
         if (printCycles) {
@@ -67,9 +74,49 @@ void runCycles(Outcome& outcome, bool printCycles) {
             print(cycleLine(cycle, outcome.cycles, outcome.seconds.back()));
         }
         if (live.progress)
-            live.progress->update(cycle + 1, static_cast<double>(live.count));
+            live.progress->update(live.cycle + 1, static_cast<double>(live.count));
     }
     outcome.cancelled = platform::StopSignals::caught() != 0;
+}
+
+// A saved run the command line names and cannot use: one line, and the usage error's status.
+int refused(const QString& program, const QString& problem) {
+    std::fputs((program + QStringLiteral(": ") + problem + QLatin1Char('\n')).toUtf8().constData(),
+               stderr);
+    return 2;
+}
+
+// The results on the standard output; 1 where they cannot be written there.
+int printed(const QString& program, const QByteArray& text) {
+    std::fputs(text.constData(), stdout);
+    // A full disk or a closed pipe must not pass for a run whose figures were kept.
+    if (std::fflush(stdout) != 0 || std::ferror(stdout))
+        return platform::runFailure(program,
+                                    QStringLiteral("cannot write the results: %1")
+                                        .arg(QString::fromLocal8Bit(std::strerror(errno))));
+    return 0;
+}
+
+// A saved run in place of one: printed as it was, or compared with the baseline.
+int savedMode(const QString& program, const Settings& settings,
+              const std::optional<SavedRun>& baseline) {
+    QString problem;
+    const std::optional<SavedRun> saved = readSavedRun(settings.saved, problem);
+    if (!saved)
+        return refused(program, problem);
+    if (baseline && !(problem = comparableProblem(*baseline, saved->outcome.index)).isEmpty())
+        return refused(program, problem);
+    const QString subject = platform::printable(saved->name);
+    if (settings.json)
+        return printed(program, baseline
+                                    ? comparisonJson(*baseline, subject, saved->outcome,
+                                                     saved->version, saved->processor)
+                                    : jsonReport(saved->outcome, saved->version, saved->processor));
+    QString text = summaryText(saved->outcome);
+    if (baseline)
+        text +=
+            comparisonText(*baseline, subject, saved->outcome, saved->version, saved->processor);
+    return printed(program, text.toUtf8());
 }
 
 } // namespace
@@ -79,13 +126,25 @@ int commandLineMode(const platform::ProgramArguments& arguments) {
     const std::optional<Settings> settings = readSettings(arguments, problem);
     if (!settings)
         return platform::usageError(arguments.program, problem);
+    // The baseline is read before the run, so that a run of many minutes is not made in vain.
+    std::optional<SavedRun> baseline;
+    if (!settings->compare.isEmpty()) {
+        baseline = readSavedRun(settings->compare, problem);
+        if (!baseline)
+            return refused(arguments.program, problem);
+    }
+    if (!settings->saved.isEmpty())
+        return savedMode(arguments.program, *settings, baseline);
     if (!settings->index)
         return platform::runFailure(arguments.program, unreadableIndexWords(settings->indexText));
+    if (baseline && !(problem = comparableProblem(*baseline, *settings->index)).isEmpty())
+        return refused(arguments.program, problem);
 
     Outcome outcome;
     outcome.index = *settings->index;
     outcome.indexText = settings->indexText;
     outcome.cycles = settings->cycles;
+    outcome.warmup = settings->warmup;
     // Unknown only past 64 bits, where the run is refused before its first call.
     outcome.callsPerCycle = countedCalls(outcome.index).value_or(0);
 
@@ -93,7 +152,7 @@ int commandLineMode(const platform::ProgramArguments& arguments) {
     std::unique_ptr<ProgressLine> progress;
     if (settings->progress && isatty(STDERR_FILENO))
         progress = std::make_unique<ProgressLine>(
-            stderr, static_cast<double>(outcome.callsPerCycle), outcome.cycles);
+            stderr, static_cast<double>(outcome.callsPerCycle), outcome.warmup + outcome.cycles);
     live.progress = progress.get();
     struct Detach {
         ~Detach() { live.progress = nullptr; }
@@ -108,16 +167,21 @@ int commandLineMode(const platform::ProgramArguments& arguments) {
     }
     progress.reset();
 
+    const QString version = QString::fromLatin1(platform::programVersion);
+    QByteArray text;
     if (settings->json)
-        print(QString::fromUtf8(
-            jsonReport(outcome, QString::fromLatin1(platform::programVersion), processorName())));
+        text = baseline ? comparisonJson(*baseline, QStringLiteral("this run"), outcome, version,
+                                         processorName())
+                        : jsonReport(outcome, version, processorName());
     else
-        print(summaryText(outcome));
-    // A full disk or a closed pipe must not pass for a run whose figures were kept.
-    if (std::fflush(stdout) != 0 || std::ferror(stdout))
-        return platform::runFailure(arguments.program,
-                                    QStringLiteral("cannot write the results: %1")
-                                        .arg(QString::fromLocal8Bit(std::strerror(errno))));
+        text = summaryText(outcome).toUtf8();
+    // Nothing to compare where no cycle finished.
+    if (baseline && !settings->json && !outcome.seconds.empty())
+        text +=
+            comparisonText(*baseline, QStringLiteral("this run"), outcome, version, processorName())
+                .toUtf8();
+    if (const int status = printed(arguments.program, text); status != 0)
+        return status;
     return outcome.cancelled ? platform::StopSignals::exitStatus(platform::StopSignals::caught())
                              : 0;
 }

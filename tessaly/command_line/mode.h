@@ -7,9 +7,10 @@ namespace tessaly::command_line {
 // Tessaly's command-line mode: computes the Fibonacci number of the index as many times as asked,
 // by the window's own counted recursion, and prints the number, every cycle's seconds and their
 // statistics, as text or JSON. Needs no display and creates no application. SIGINT and SIGTERM
-// cancel the run as the Cancel button does; what finished is printed all the same.
+// cancel the run as the Cancel button does; what finished is printed all the same. With a saved
+// run to compare with, the comparison follows; a saved run can also stand in for the run.
 // Returns 0; 1 for an index whose number does not fit 64 bits or results it cannot write; 2 for
-// options it cannot use; 128 + the signal's number after a cancel.
+// options it cannot use and saved runs it refuses; 128 + the signal's number after a cancel.
 int commandLineMode(const platform::ProgramArguments& arguments);
 
 } // namespace tessaly::command_line

@@ -4,27 +4,12 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include <algorithm>
+#include <QRegularExpression>
+#include <QStringList>
+
 #include <cmath>
-#include <numeric>
 
 namespace tessaly::command_line {
-
-std::optional<Statistics> statistics(const std::vector<double>& seconds) {
-    if (seconds.empty())
-        return std::nullopt;
-    const double count = static_cast<double>(seconds.size());
-    Statistics result;
-    result.mean = std::accumulate(seconds.begin(), seconds.end(), 0.0) / count;
-    double squares = 0;
-    for (const double s : seconds)
-        squares += (s - result.mean) * (s - result.mean);
-    result.standardDeviation = seconds.size() > 1 ? std::sqrt(squares / (count - 1)) : 0;
-    const auto [min, max] = std::minmax_element(seconds.begin(), seconds.end());
-    result.min = *min;
-    result.max = *max;
-    return result;
-}
 
 QString secondsText(double seconds) {
     return QString::number(seconds, 'g', 6);
@@ -56,37 +41,92 @@ QString summaryText(const Outcome& outcome) {
                 .arg(secondsText(s.mean), secondsText(s.standardDeviation));
     text += QStringLiteral("seconds per cycle, min and max: %1 and %2\n")
                 .arg(secondsText(s.min), secondsText(s.max));
+    text += QStringLiteral("seconds per cycle, median: %1\n").arg(secondsText(s.median));
+    if (const std::optional<CallCost> cost = callCost(s.mean, outcome.callsPerCycle))
+        text += QStringLiteral("cost per counted call: %1 ns, %2 million calls a second\n")
+                    .arg(QString::number(cost->nanosecondsPerCall, 'g', 4),
+                         QString::number(cost->callsPerSecond / 1e6, 'g', 4));
+    else
+        text += QStringLiteral("cost per counted call: none, %1\n")
+                    .arg(outcome.callsPerCycle == 0
+                             ? QStringLiteral("a cycle of this index makes no counted call")
+                             : QStringLiteral("the cycles took no measurable time"));
+    if (outcome.warmup > 0)
+        text += QStringLiteral("after %1 warm-up %2 left out of these figures\n")
+                    .arg(outcome.warmup)
+                    .arg(outcome.warmup == 1 ? QStringLiteral("cycle") : QStringLiteral("cycles"));
+    if (const QString warning = scatterWarning(outcome.seconds); !warning.isEmpty())
+        text += QStringLiteral("warning: %1\n").arg(warning);
     return text;
 }
 
-QByteArray jsonReport(const Outcome& outcome, const QString& version, const QString& processor) {
+QString scatterWarning(const std::vector<double>& seconds) {
+    const Scatter found = scatter(seconds);
+    if (!found.misleads())
+        return {};
+    QStringList why;
+    if (found.relativeSpread > widestRelativeSpread)
+        why += QStringLiteral("the standard deviation is %1% of the mean")
+                   .arg(QString::number(found.relativeSpread * 100, 'f', 0));
+    if (found.outliers > 0)
+        why += found.outliers == 1 ? QStringLiteral("1 cycle is an outlier")
+                                   : QStringLiteral("%1 cycles are outliers").arg(found.outliers);
+    return QStringLiteral("the mean may mislead, %1; try an idle machine, more cycles or --warmup")
+        .arg(why.join(QStringLiteral(" and ")));
+}
+
+QJsonObject runObject(const Outcome& outcome, const QString& version, const QString& processor) {
     QJsonArray seconds;
     for (const double s : outcome.seconds)
         seconds.append(s);
     QJsonValue statisticsValue = QJsonValue::Null;
-    if (const std::optional<Statistics> s = statistics(outcome.seconds))
-        statisticsValue = QJsonObject{{QStringLiteral("mean"), s->mean},
-                                      {QStringLiteral("standard_deviation"), s->standardDeviation},
-                                      {QStringLiteral("min"), s->min},
-                                      {QStringLiteral("max"), s->max}};
-    // The count goes in as its digits in a string, whose quotes then go from the text.
-    const QByteArray calls = QByteArray::number(qulonglong(outcome.callsPerCycle));
-    const QJsonDocument document(QJsonObject{
+    QJsonValue warning = QJsonValue::Null;
+    if (const std::optional<Statistics> s = statistics(outcome.seconds)) {
+        const std::optional<CallCost> cost = callCost(s->mean, outcome.callsPerCycle);
+        statisticsValue = QJsonObject{
+            {QStringLiteral("mean"), s->mean},
+            {QStringLiteral("standard_deviation"), s->standardDeviation},
+            {QStringLiteral("min"), s->min},
+            {QStringLiteral("max"), s->max},
+            {QStringLiteral("median"), s->median},
+            {QStringLiteral("nanoseconds_per_call"),
+             cost ? QJsonValue(cost->nanosecondsPerCall) : QJsonValue(QJsonValue::Null)},
+            {QStringLiteral("calls_per_second"),
+             cost ? QJsonValue(cost->callsPerSecond) : QJsonValue(QJsonValue::Null)}};
+        if (const QString words = scatterWarning(outcome.seconds); !words.isEmpty())
+            warning = words;
+    }
+    return QJsonObject{
+        {QStringLiteral("format_version"), jsonFormat},
         {QStringLiteral("program"), QStringLiteral("Tessaly")},
         {QStringLiteral("version"), version},
         {QStringLiteral("processor"), processor},
         {QStringLiteral("index"), outcome.index},
         {QStringLiteral("cycles"), qint64(outcome.cycles)},
-        {QStringLiteral("counted_calls_per_cycle"), QString::fromLatin1(calls)},
+        {QStringLiteral("warmup"), qint64(outcome.warmup)},
+        {QStringLiteral("counted_calls_per_cycle"),
+         QString::number(qulonglong(outcome.callsPerCycle))},
         {QStringLiteral("result"),
          outcome.result ? QJsonValue(qint64(*outcome.result)) : QJsonValue(QJsonValue::Null)},
         {QStringLiteral("cycles_done"), qint64(outcome.seconds.size())},
         {QStringLiteral("cancelled"), outcome.cancelled},
         {QStringLiteral("seconds"), seconds},
         {QStringLiteral("statistics"), statisticsValue},
-    });
-    const QByteArray key = "\"counted_calls_per_cycle\": ";
-    return document.toJson().replace(key + '"' + calls + '"', key + calls);
+        {QStringLiteral("warning"), warning},
+    };
+}
+
+QByteArray jsonText(const QJsonObject& document) {
+    // The digits go in as a string, whose quotes then go from the text.
+    static const QRegularExpression quotedCount(
+        QStringLiteral(R"re(("counted_calls_per_cycle": )"([0-9]+)")re"));
+    return QString::fromUtf8(QJsonDocument(document).toJson())
+        .replace(quotedCount, QStringLiteral("\\1\\2"))
+        .toUtf8();
+}
+
+QByteArray jsonReport(const Outcome& outcome, const QString& version, const QString& processor) {
+    return jsonText(runObject(outcome, version, processor));
 }
 
 } // namespace tessaly::command_line

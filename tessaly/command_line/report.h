@@ -1,6 +1,9 @@
 #pragma once
 
+#include "tessaly/command_line/statistics.h"
+
 #include <QByteArray>
+#include <QJsonObject>
 #include <QString>
 
 #include <cstdint>
@@ -9,23 +12,15 @@
 
 namespace tessaly::command_line {
 
-// Of the seconds of the cycles done: the mean, the sample standard deviation (0 for one cycle),
-// the fastest and the slowest.
-struct Statistics {
-    double mean = 0;
-    double standardDeviation = 0;
-    double min = 0;
-    double max = 0;
-};
-
-// None for no cycles.
-std::optional<Statistics> statistics(const std::vector<double>& seconds);
+// The format of the JSON document: a reader takes what it knows and refuses a newer one.
+inline constexpr int jsonFormat = 1;
 
 // What a run came to, cancelled or not.
 struct Outcome {
     double index = 0;
     QString indexText = {};           // as given
     std::int64_t cycles = 1;          // as asked for
+    std::int64_t warmup = 0;          // cycles run first and left out of every figure
     std::uint64_t callsPerCycle = 0;  // counted calls of one cycle
     std::vector<double> seconds = {}; // of every cycle done
     // The number the cycles done gave; none when no cycle finished. A cancelled cycle's partial
@@ -43,8 +38,18 @@ QString cycleLine(std::int64_t cycle, std::int64_t cycles, double seconds);
 // What follows the cycles' lines: the number, the calls, the statistics, and a cancel if any.
 QString summaryText(const Outcome& outcome);
 
-// The JSON document, as text: the count of calls is written as the exact integer it is, which a
-// JSON value of Qt's (a 64-bit signed integer or a double) cannot always hold.
+// The words that say the mean misleads, and what to try; empty where it does not.
+QString scatterWarning(const std::vector<double>& seconds);
+
+// The run as a JSON object; the count of calls is held as a string of its digits, which jsonText
+// writes as the integer it is.
+QJsonObject runObject(const Outcome& outcome, const QString& version, const QString& processor);
+
+// The document as text, every count of calls in it the exact integer it is, which a JSON value of
+// Qt's (a 64-bit signed integer or a double) cannot always hold.
+QByteArray jsonText(const QJsonObject& document);
+
+// The JSON document of a run, as text.
 QByteArray jsonReport(const Outcome& outcome, const QString& version, const QString& processor);
 
 } // namespace tessaly::command_line

@@ -2,6 +2,7 @@
 
 #include "platform/core/command_line.h"
 #include "platform/core/errors.h"
+#include "tessaly/command_line/statistics.h"
 
 #include <QRegularExpression>
 
@@ -12,6 +13,9 @@ const QString indexName = QStringLiteral("index");
 const QString cyclesName = QStringLiteral("cycles");
 const QString jsonName = QStringLiteral("json");
 const QString noProgressName = QStringLiteral("no-progress");
+const QString warmupName = QStringLiteral("warmup");
+const QString compareName = QStringLiteral("compare");
+const QString savedName = QStringLiteral("saved");
 
 // A decimal number and nothing else: the window is lenient with what follows a number, a command
 // line is not. Negative and fractional indices follow the window's rules.
@@ -26,19 +30,35 @@ bool readIndex(const QString& text, Settings& settings, QString& problem) {
     return true;
 }
 
-bool readCycles(const QString& text, Settings& settings, QString& problem) {
+// A whole number of cycles from least to mostCycles, for the option that counts what.
+bool readCount(const QString& text, std::int64_t least, const QString& option, const char* what,
+               std::int64_t& count, QString& problem) {
     static const QRegularExpression whole(
         QRegularExpression::anchoredPattern(QStringLiteral(R"(\+?[0-9]+)")));
     bool read = false;
-    const qlonglong cycles = whole.match(text).hasMatch() ? text.toLongLong(&read) : 0;
-    if (!read || cycles < 1 || cycles > mostCycles) {
-        problem = QStringLiteral("--cycles: the number of cycles is a whole number from 1 to %1, "
-                                 "not %2.")
+    const qlonglong value = whole.match(text).hasMatch() ? text.toLongLong(&read) : 0;
+    if (!read || value < least || value > mostCycles) {
+        problem = QStringLiteral("--%1: the number of %2 is a whole number from %3 to %4, not %5.")
+                      .arg(option, QString::fromLatin1(what))
+                      .arg(least)
                       .arg(mostCycles)
                       .arg(platform::quotedArgument(text));
         return false;
     }
-    settings.cycles = cycles;
+    count = value;
+    return true;
+}
+
+// A saved run is compared as it is: nothing of a run can be asked of it.
+bool readSaved(const platform::ProgramArguments& arguments, Settings& settings, QString& problem) {
+    for (const QString& name : {indexName, cyclesName, warmupName, noProgressName})
+        if (arguments.isSet(name)) {
+            problem = QStringLiteral("--saved takes the run from its file: it runs nothing, and "
+                                     "takes no --%1.")
+                          .arg(name);
+            return false;
+        }
+    settings.saved = arguments.value(savedName);
     return true;
 }
 
@@ -50,28 +70,69 @@ std::vector<platform::ProgramOption> options() {
          QStringLiteral("Compute the Fibonacci number of <number> without a window, and time it. "
                         "A fraction or a sign is taken as the window takes it.")},
         {cyclesName, QStringLiteral("count"),
-         QStringLiteral("Compute it <count> times, a whole number from 1 to 1000000 (default "
-                        "1).")},
+         QStringLiteral("Compute it <count> times, a whole number from 1 to %1 (default 1).")
+             .arg(mostCycles)},
         {jsonName, QString(),
          QStringLiteral("Print the inputs, the result, every cycle's seconds and their "
                         "statistics as JSON.")},
         {noProgressName, QString(),
          QStringLiteral("Show no progress line on a terminal's standard error.")},
+        {warmupName, QStringLiteral("count"),
+         QStringLiteral("Run <count> cycles first and leave them out of every figure, a whole "
+                        "number from 0 to %1 (default 0). A warning says when the cycles "
+                        "scatter so that their mean misleads: a standard deviation above %2% of "
+                        "the mean, or a cycle %3 interquartile ranges beyond the quartiles and "
+                        "%2% away from the median.")
+             .arg(mostCycles)
+             .arg(widestRelativeSpread * 100)
+             .arg(outlierFence)},
+        {compareName, QStringLiteral("file"),
+         QStringLiteral("Compare the run with the one saved in <file> by --json, of the same "
+                        "index: how many times faster, and whether the difference is "
+                        "significant (Welch's t-test, p below %1). For example, after "
+                        "'tessaly --index 40 --cycles 10 --json >before.json', 'tessaly --index "
+                        "40 --cycles 10 --compare before.json' prints the run's figures, then "
+                        "both runs side by side, and ends with:\n"
+                        "this run is 1.10 \u00b1 0.08 times faster than before.json\n"
+                        "no significant difference: Welch's t-test gives p = 0.2 (t = -1.34 "
+                        "with 13 degrees of freedom), not below 0.05")
+             .arg(significanceLevel)},
+        {savedName, QStringLiteral("file"),
+         QStringLiteral("Take the run saved in <file> by --json instead of running one; with "
+                        "--compare, compare two saved runs.")},
     };
 }
 
 std::optional<Settings> readSettings(const platform::ProgramArguments& arguments,
                                      QString& problem) {
     Settings settings;
+    settings.json = arguments.isSet(jsonName);
+    settings.compare = arguments.value(compareName);
+    if (arguments.isSet(compareName) && settings.compare.isEmpty()) {
+        problem = QStringLiteral("--compare: give the file of a saved run.");
+        return std::nullopt;
+    }
+    if (arguments.isSet(savedName)) {
+        if (arguments.value(savedName).isEmpty()) {
+            problem = QStringLiteral("--saved: give the file of a saved run.");
+            return std::nullopt;
+        }
+        if (!readSaved(arguments, settings, problem))
+            return std::nullopt;
+        return settings;
+    }
     if (!arguments.isSet(indexName)) {
         problem = QStringLiteral("say which Fibonacci number to compute: give --index NUMBER.");
         return std::nullopt;
     }
     if (!readIndex(arguments.value(indexName), settings, problem))
         return std::nullopt;
-    if (arguments.isSet(cyclesName) && !readCycles(arguments.value(cyclesName), settings, problem))
+    if (arguments.isSet(cyclesName) &&
+        !readCount(arguments.value(cyclesName), 1, cyclesName, "cycles", settings.cycles, problem))
         return std::nullopt;
-    settings.json = arguments.isSet(jsonName);
+    if (arguments.isSet(warmupName) && !readCount(arguments.value(warmupName), 0, warmupName,
+                                                  "warm-up cycles", settings.warmup, problem))
+        return std::nullopt;
     settings.progress = !arguments.isSet(noProgressName);
     return settings;
 }

@@ -17,12 +17,15 @@ struct Settings {
     // window does.
     std::optional<double> index;
     std::int64_t cycles = 1;
+    std::int64_t warmup = 0; // cycles run before those timed, from 0 to mostCycles
     bool json = false;
     bool progress = true; // on a terminal only, whatever this says
+    QString compare;      // the file of the run to compare with; empty for none
+    QString saved;        // the file of a saved run to take instead of running; empty for none
 };
 
 // A run keeps every cycle's seconds: a million of them is 8 MB, and a million cycles of even the
-// smallest index that takes any time run for hours.
+// smallest index that takes any time run for hours. The warm-up is held to the same bound.
 inline constexpr std::int64_t mostCycles = 1000000;
 
 // The options of Tessaly's command line.

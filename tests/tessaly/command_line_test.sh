@@ -66,16 +66,84 @@ check "--json: standard error" "" "$(cat "$work/err")"
 python3 - "$work/json" <<'PY' && ok "--json: the document" || fail "--json: the document"
 import json, sys
 d = json.load(open(sys.argv[1]))
-assert set(d) == {"program", "version", "processor", "index", "cycles", "counted_calls_per_cycle",
-                  "result", "cycles_done", "cancelled", "seconds", "statistics"}, sorted(d)
+assert set(d) == {"format_version", "program", "version", "processor", "index", "cycles", "warmup",
+                  "counted_calls_per_cycle", "result", "cycles_done", "cancelled", "seconds",
+                  "statistics", "warning"}, sorted(d)
 assert (d["index"], d["cycles"], d["result"], d["counted_calls_per_cycle"]) == (20, 3, 6765, 10945)
+assert (d["format_version"], d["warmup"]) == (1, 0), d
 assert (d["cycles_done"], d["cancelled"], d["version"]) == (3, False, "1.00")
 assert isinstance(d["processor"], str) and d["processor"], d["processor"]
 s, st = d["seconds"], d["statistics"]
 assert len(s) == 3 and all(x >= 0 for x in s), s
 assert (st["min"], st["max"]) == (min(s), max(s)), st
 assert abs(st["mean"] - sum(s) / 3) <= 1e-12, st
+assert st["median"] == sorted(s)[1], st
+assert abs(st["nanoseconds_per_call"] * st["calls_per_second"] - 1e9) <= 1e-3, st
 PY
+
+# The warm-up's cycles run, and are left out of every figure.
+"${launcher[@]}" "$tessaly" --index 20 --cycles 2 --warmup 3 --json >"$work/json" 2>"$work/err"
+check "--warmup: status" 0 "$?"
+python3 -c 'import json, sys; d = json.load(open(sys.argv[1]))
+assert (d["warmup"], d["cycles_done"], len(d["seconds"])) == (3, 2, 2), d' "$work/json" &&
+    ok "--warmup: two cycles kept of five" || fail "--warmup: the document"
+
+# Comparisons: a saved run against itself, and against its own document given other seconds: the
+# same a third of the time, and seconds of another index.
+"${launcher[@]}" "$tessaly" --index 24 --cycles 6 --json >"$work/a.json" 2>/dev/null
+python3 - "$work" <<'PY'
+import json, sys
+d = json.load(open(sys.argv[1] + "/a.json"))
+d["seconds"] = [0.1, 0.11, 0.09, 0.1, 0.1, 0.1]
+json.dump(d, open(sys.argv[1] + "/fast.json", "w"))
+d["seconds"] = [s * 3 for s in d["seconds"]]
+json.dump(d, open(sys.argv[1] + "/slow.json", "w"))
+d["index"] = 25
+json.dump(d, open(sys.argv[1] + "/b.json", "w"))
+PY
+"${launcher[@]}" "$tessaly" --saved "$work/a.json" --compare "$work/a.json" >"$work/out" 2>"$work/err"
+check "a run against itself: status" 0 "$?"
+said "a run against itself" "$work/a.json is 1.00 ± " "$work/out"
+said "a run against itself" "no significant difference: Welch's t-test gives p = 1 (t = 0 with 10 degrees of freedom), not below 0.05" "$work/out"
+"${launcher[@]}" "$tessaly" --saved "$work/fast.json" --compare "$work/slow.json" >"$work/out" 2>"$work/err"
+said "a run against one three times slower" "$work/fast.json is 3.00 ± 0.11 times faster than $work/slow.json" "$work/out"
+said "a run against one three times slower" "significant difference: Welch's t-test gives p = " "$work/out"
+"${launcher[@]}" "$tessaly" --index 24 --cycles 3 --compare "$work/a.json" --json >"$work/json" 2>"$work/err"
+check "a run compared, as JSON: status" 0 "$?"
+python3 - "$work/json" <<'PY' && ok "a run compared, as JSON" || fail "a run compared, as JSON"
+import json, sys
+d = json.load(open(sys.argv[1]))
+assert (d["cycles_done"], d["baseline"]["cycles_done"]) == (3, 6), d
+assert d["baseline"]["file"].endswith("/a.json"), d["baseline"]
+c = d["comparison"]
+assert c["test"] == "Welch's t-test" and 0 <= c["p"] <= 1 and c["speed_ratio"] > 0, c
+assert c["speed"].startswith("this run is "), c
+PY
+"${launcher[@]}" "$tessaly" --index 24 --compare "$work/a.json" >"$work/out" 2>"$work/err"
+check "one cycle compared: status" 0 "$?"
+said "one cycle compared" "no significance test: this run has 1 cycle, and Welch's t-test needs 2 or more in each run" "$work/out"
+
+# Baselines refused before anything runs: status 2 and one line that says why.
+printf '{"program": "Tessaly", "format_version": 1, "index": 24, "seconds": [0.1, 0.' >"$work/cut.json"
+sed 's/"format_version": 1/"format_version": 2/' "$work/a.json" >"$work/newer.json"
+echo '{"name": "something else"}' >"$work/other.json"
+while IFS='|' read -r text arguments; do
+    read -ra argv <<<"${arguments//WORK/$work}"
+    "${launcher[@]}" "$tessaly" "${argv[@]}" >"$work/out" 2>"$work/err"
+    check "$arguments: status" 2 "$?"
+    check "$arguments: standard output" "" "$(cat "$work/out")"
+    check "$arguments: lines on standard error" 1 "$(wc -l <"$work/err")"
+    said "$arguments" "${text//WORK/$work}" "$work/err"
+done <<'ROWS'
+tessaly: 'WORK/a.json' times index 24, not 25: only runs of one index compare.|--index 25 --compare WORK/a.json
+tessaly: 'WORK/a.json' times index 24, not 25: only runs of one index compare.|--saved WORK/b.json --compare WORK/a.json
+tessaly: 'WORK/other.json' is not a run saved by tessaly --json: it does not say it is Tessaly's.|--index 24 --compare WORK/other.json
+tessaly: 'WORK/cut.json' is cut short: its JSON ends after|--index 24 --compare WORK/cut.json
+tessaly: 'WORK/newer.json' is of format 2, newer than the format 1 this tessaly reads|--index 24 --compare WORK/newer.json
+tessaly: cannot read 'WORK/none.json': there is no such file.|--index 24 --compare WORK/none.json
+tessaly: 'WORK' is not a regular file: a saved run is one.|--index 24 --compare WORK
+tessaly: 'WORK/cut.json' is cut short|--saved WORK/cut.json
+ROWS
 
 # A signal while a cycle of index 45 runs, and one after some cycles of index 35 have finished:
 # the status of the signal, what finished, and an end well within the bound (a cycle of index 45
@@ -166,14 +234,17 @@ assert status == 128 + getattr(signal, "SIG" + name), (status, err)
 assert err == b"", err
 assert out.endswith(b"\n"), out[-80:]
 lines = out.decode().split("\n")[:-1]
-done = len(lines) - 4
+# The summary is six lines, and a warning where the cycles scatter.
+done = len(lines) - 6 - lines[-1].startswith("warning: ")
 assert done > 0, lines
 for number, line in enumerate(lines[:done], 1):
     assert re.fullmatch(rf"cycle {number} of 1000000: \S+ s", line), (number, line)
 assert lines[done:done + 2] == [f"cancelled after {done} of 1000000 cycles",
                                 "Fibonacci number of index 0: 0 (0 counted calls a cycle)"], lines[done:]
-assert lines[done + 2].startswith(f"seconds per cycle, mean ± standard deviation of {done} "), lines[-2]
-assert lines[done + 3].startswith("seconds per cycle, min and max: "), lines[-1]
+assert lines[done + 2].startswith(f"seconds per cycle, mean ± standard deviation of {done} "), lines[done + 2]
+assert lines[done + 3].startswith("seconds per cycle, min and max: "), lines[done + 3]
+assert lines[done + 4].startswith("seconds per cycle, median: "), lines[done + 4]
+assert lines[done + 5] == "cost per counted call: none, a cycle of this index makes no counted call", lines[done + 5]
 PY
         fail "SIG$signal into a full pipe"
     fi

@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <optional>
+#include <tuple>
 
 namespace tessaly::command_line {
 namespace {
@@ -65,12 +66,40 @@ TEST(CommandLineSettings, StrictNumbersAndWholeCycles) {
         EXPECT_EQ(settings->index, row.index);
         EXPECT_EQ(settings->cycles, row.cycles);
     }
+    // The warm-up, and the runs to compare with.
+    const std::tuple<platform::ProgramArguments, const char*> more[] = {
+        {given({{"index", "4"}, {"warmup", "0"}}), nullptr},
+        {given({{"index", "4"}, {"warmup", "1000000"}, {"compare", "a.json"}}), nullptr},
+        {given({{"saved", "b.json"}, {"compare", "a.json"}, {"json", ""}}), nullptr},
+        {given({{"index", "4"}, {"warmup", "-1"}}), "from 0 to 1000000, not '-1'"},
+        {given({{"index", "4"}, {"warmup", "1000001"}}), "--warmup: the number of warm-up"},
+        {given({{"index", "4"}, {"warmup", "x"}}), "not 'x'"},
+        {given({{"index", "4"}, {"compare", ""}}), "--compare: give the file of a saved run."},
+        {given({{"saved", ""}}), "--saved: give the file of a saved run."},
+        {given({{"saved", "b.json"}, {"index", "4"}}), "runs nothing, and takes no --index."},
+        {given({{"saved", "b.json"}, {"warmup", "1"}}), "takes no --warmup."},
+        {given({{"compare", "a.json"}}), "give --index NUMBER"},
+    };
+    for (const auto& [arguments, words] : more) {
+        QString problem;
+        const std::optional<Settings> settings = readSettings(arguments, problem);
+        EXPECT_EQ(settings.has_value(), words == nullptr) << problem.toStdString();
+        if (words) {
+            EXPECT_TRUE(problem.contains(QString::fromLatin1(words))) << problem.toStdString();
+        }
+    }
     QString problem;
     const auto switches =
         readSettings(given({{"index", "3"}, {"json", ""}, {"no-progress", ""}}), problem);
     ASSERT_TRUE(switches);
     EXPECT_TRUE(switches->json);
     EXPECT_FALSE(switches->progress);
+    const auto compared =
+        readSettings(given({{"index", "3"}, {"warmup", "+7"}, {"compare", "a b.json"}}), problem);
+    ASSERT_TRUE(compared);
+    EXPECT_EQ(compared->warmup, 7);
+    EXPECT_EQ(compared->compare, QStringLiteral("a b.json"));
+    EXPECT_TRUE(compared->saved.isEmpty());
 }
 
 TEST(CommandLineReport, Statistics) {
@@ -131,7 +160,23 @@ TEST(CommandLineReport, TextOfARunAndOfACancelledOne) {
     EXPECT_EQ(summaryText(run),
               QStringLiteral("Fibonacci number of index 10: 55 (88 counted calls a cycle)\n"
                              "seconds per cycle, mean \u00b1 standard deviation of 2 cycles: 2 "
-                             "\u00b1 1.41421\nseconds per cycle, min and max: 1 and 3\n"));
+                             "\u00b1 1.41421\nseconds per cycle, min and max: 1 and 3\n"
+                             "seconds per cycle, median: 2\n"
+                             "cost per counted call: 2.273e+07 ns, 4.4e-05 million calls a second\n"
+                             "warning: the mean may mislead, the standard deviation is 71% of the "
+                             "mean; try an idle machine, more cycles or --warmup\n"));
+    run.warmup = 1;
+    run.seconds = {2, 2};
+    EXPECT_TRUE(summaryText(run).endsWith(
+        QStringLiteral("seconds per cycle, median: 2\n"
+                       "cost per counted call: 2.273e+07 ns, 4.4e-05 million calls a second\n"
+                       "after 1 warm-up cycle left out of these figures\n")))
+        << summaryText(run).toStdString();
+    run.callsPerCycle = 0;
+    EXPECT_TRUE(summaryText(run).contains(QStringLiteral(
+        "cost per counted call: none, a cycle of this index makes no counted call\n")));
+    run.warmup = 0;
+    run.callsPerCycle = 88;
     EXPECT_EQ(cycleLine(2, 5, 0.1234567), QStringLiteral("cycle 2 of 5: 0.123457 s\n"));
     run.cancelled = true;
     run.seconds = {1};
