@@ -2,6 +2,8 @@
 
 #include "platform/core/errors.h"
 #include "platform/core/stop_signals.h"
+#include "tessaly/command_line/export.h"
+#include "tessaly/command_line/plot.h"
 #include "tessaly/command_line/processor.h"
 #include "tessaly/command_line/progress.h"
 #include "tessaly/command_line/report.h"
@@ -72,6 +74,83 @@ void runCycles(Outcome& outcome, bool printCycles) {
     outcome.cancelled = platform::StopSignals::caught() != 0;
 }
 
+// The files, once the figures are printed: a failed one is said on its own line and makes the
+// status 1, but takes nothing from the figures, which are printed whatever happens to them.
+int writeFiles(const QString& program, const Settings& settings, bool anyDone,
+               const Figures& figures) {
+    if (settings.plot.isEmpty() && settings.exportCsv.isEmpty() &&
+        settings.exportMarkdown.isEmpty())
+        return 0;
+    if (!anyDone)
+        return platform::runFailure(program, QStringLiteral("nothing finished: no file written"));
+    int status = 0;
+    for (const QString& problem : writeFigures(settings, figures))
+        status = platform::runFailure(program, problem);
+    return status;
+}
+
+// Every index of the range with the same cycles, smallest first, a row each as it finishes;
+// the cycles of an index that a signal cut short are left out, as the indices after it.
+std::vector<Outcome> runScan(const Settings& settings) {
+    const IndexRange& range = *settings.range;
+    std::vector<Outcome> rows;
+    print(scanHeader(range));
+    std::fflush(stdout);
+    for (int index = range.first; index <= range.last; ++index) {
+        Outcome outcome;
+        outcome.index = index;
+        outcome.indexText = QString::number(index);
+        outcome.cycles = settings.cycles;
+        outcome.callsPerCycle = countedCalls(index).value_or(0);
+        std::unique_ptr<ProgressLine> progress;
+        if (settings.progress && isatty(STDERR_FILENO))
+            progress = std::make_unique<ProgressLine>(
+                stderr, static_cast<double>(outcome.callsPerCycle), outcome.cycles);
+        live.progress = progress.get();
+        {
+            struct Detach {
+                ~Detach() { live.progress = nullptr; }
+            } detach;
+            runCycles(outcome, false);
+        }
+        progress.reset();
+        if (std::int64_t(outcome.seconds.size()) == outcome.cycles) {
+            rows.push_back(outcome);
+            print(scanRow(range, outcome));
+            std::fflush(stdout);
+        }
+        if (outcome.cancelled)
+            break;
+    }
+    return rows;
+}
+
+// Whether the results reached the standard output: a full disk or a closed pipe must not pass
+// for a run whose figures were kept.
+int checkOutput(const QString& program) {
+    if (std::fflush(stdout) != 0 || std::ferror(stdout))
+        return platform::runFailure(program,
+                                    QStringLiteral("cannot write the results: %1")
+                                        .arg(QString::fromLocal8Bit(std::strerror(errno))));
+    return 0;
+}
+
+int scanMode(const QString& program, const Settings& settings) {
+    const platform::StopSignals stopSignals;
+    const std::vector<Outcome> rows = runScan(settings);
+    const bool cancelled = platform::StopSignals::caught() != 0;
+    const std::optional<Growth> growth = scanGrowth(rows);
+    print(scanSummary(*settings.range, rows, cancelled));
+    const int output = checkOutput(program);
+    const int files =
+        writeFiles(program, settings, !rows.empty(),
+                   {[&](QPainter& painter) { drawScanPlot(painter, rows, growth); },
+                    [&] { return scanCsv(rows); }, [&] { return scanMarkdown(rows); }});
+    if (cancelled)
+        return platform::StopSignals::exitStatus(platform::StopSignals::caught());
+    return output != 0 ? output : files;
+}
+
 } // namespace
 
 int commandLineMode(const platform::ProgramArguments& arguments) {
@@ -79,6 +158,13 @@ int commandLineMode(const platform::ProgramArguments& arguments) {
     const std::optional<Settings> settings = readSettings(arguments, problem);
     if (!settings)
         return platform::usageError(arguments.program, problem);
+    if (const QString refused = refusedFile(*settings); !refused.isEmpty())
+        return platform::runFailure(arguments.program, refused);
+    // Made before the run, so that a plot cannot fail for want of one after a long run.
+    const std::unique_ptr<QGuiApplication> application =
+        settings->plot.isEmpty() ? nullptr : plotApplication(arguments.program);
+    if (settings->range)
+        return scanMode(arguments.program, *settings);
     if (!settings->index)
         return platform::runFailure(arguments.program, unreadableIndexWords(settings->indexText));
 
@@ -113,13 +199,14 @@ int commandLineMode(const platform::ProgramArguments& arguments) {
             jsonReport(outcome, QString::fromLatin1(platform::programVersion), processorName())));
     else
         print(summaryText(outcome));
-    // A full disk or a closed pipe must not pass for a run whose figures were kept.
-    if (std::fflush(stdout) != 0 || std::ferror(stdout))
-        return platform::runFailure(arguments.program,
-                                    QStringLiteral("cannot write the results: %1")
-                                        .arg(QString::fromLocal8Bit(std::strerror(errno))));
-    return outcome.cancelled ? platform::StopSignals::exitStatus(platform::StopSignals::caught())
-                             : 0;
+    const int output = checkOutput(arguments.program);
+    const int files =
+        writeFiles(arguments.program, *settings, !outcome.seconds.empty(),
+                   {[&](QPainter& painter) { drawCyclesPlot(painter, outcome); },
+                    [&] { return cyclesCsv(outcome); }, [&] { return cyclesMarkdown(outcome); }});
+    if (outcome.cancelled)
+        return platform::StopSignals::exitStatus(platform::StopSignals::caught());
+    return output != 0 ? output : files;
 }
 
 } // namespace tessaly::command_line

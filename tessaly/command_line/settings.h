@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/core/command_line.h"
+#include "tessaly/command_line/scan.h"
 
 #include <QString>
 
@@ -19,6 +20,12 @@ struct Settings {
     std::int64_t cycles = 1;
     bool json = false;
     bool progress = true; // on a terminal only, whatever this says
+    // A scan of every index of the range, when the index is one; index then holds its first.
+    std::optional<IndexRange> range = {};
+    // The files to write once the run is over, as given; empty for none.
+    QString plot = {};
+    QString exportCsv = {};
+    QString exportMarkdown = {};
 };
 
 // A run keeps every cycle's seconds: a million of them is 8 MB, and a million cycles of even the
