@@ -1,6 +1,7 @@
 #include "tessaly/command_line/mode.h"
 
 #include "platform/core/errors.h"
+#include "platform/core/stack.h"
 #include "platform/core/stop_signals.h"
 #include "tessaly/command_line/export.h"
 #include "tessaly/command_line/plot.h"
@@ -48,6 +49,9 @@ void print(const QString& text) {
 // The cycles, each timed alone; stops at a signal, keeping the cycles that finished.
 void runCycles(Outcome& outcome, bool printCycles) {
     using Clock = std::chrono::steady_clock;
+    // The recursion's stack bound is found at its first use, from the system's map of the
+    // process, which takes longer than a small index's whole cycle: not inside one.
+    platform::stackLimit();
     live.cancel = 0;
     live.count = 0;
     live.yields = 0;
