@@ -107,8 +107,9 @@ std::vector<platform::ProgramOption> options() {
         {plotName, QStringLiteral("file"),
          QStringLiteral("Draw the seconds per cycle into <file>, an SVG or PNG picture of 800 x "
                         "500 pixels: against the index on a logarithmic axis for a range, every "
-                        "cycle's for one index. For example: tessaly --index 20..34 --cycles 3 "
-                        "--plot scan.svg")},
+                        "cycle's for one index. For example, tessaly --index 20..34 --cycles 3 "
+                        "--plot scan.svg draws a dot for each index's mean, a bar from its "
+                        "fastest to its slowest cycle, and the fitted line through them.")},
         {exportCsvName, QStringLiteral("file"),
          QStringLiteral("Write the figures to <file> as CSV for a spreadsheet: a row per cycle, "
                         "or per index for a range.")},
