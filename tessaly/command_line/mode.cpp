@@ -78,6 +78,23 @@ void runCycles(Outcome& outcome, bool printCycles) {
     outcome.cancelled = platform::StopSignals::caught() != 0;
 }
 
+// The progress line of a run, on a terminal only, which the yield reaches while it lives.
+class AttachedProgress {
+  public:
+    AttachedProgress(const Settings& settings, const Outcome& outcome) {
+        if (settings.progress && isatty(STDERR_FILENO))
+            line_ = std::make_unique<ProgressLine>(
+                stderr, static_cast<double>(outcome.callsPerCycle), outcome.cycles);
+        live.progress = line_.get();
+    }
+    ~AttachedProgress() { live.progress = nullptr; }
+    AttachedProgress(const AttachedProgress&) = delete;
+    AttachedProgress& operator=(const AttachedProgress&) = delete;
+
+  private:
+    std::unique_ptr<ProgressLine> line_;
+};
+
 // The files, once the figures are printed: a failed one is said on its own line and makes the
 // status 1, but takes nothing from the figures, which are printed whatever happens to them.
 int writeFiles(const QString& program, const Settings& settings, bool anyDone,
@@ -106,18 +123,10 @@ std::vector<Outcome> runScan(const Settings& settings) {
         outcome.indexText = QString::number(index);
         outcome.cycles = settings.cycles;
         outcome.callsPerCycle = countedCalls(index).value_or(0);
-        std::unique_ptr<ProgressLine> progress;
-        if (settings.progress && isatty(STDERR_FILENO))
-            progress = std::make_unique<ProgressLine>(
-                stderr, static_cast<double>(outcome.callsPerCycle), outcome.cycles);
-        live.progress = progress.get();
         {
-            struct Detach {
-                ~Detach() { live.progress = nullptr; }
-            } detach;
+            const AttachedProgress progress(settings, outcome);
             runCycles(outcome, false);
         }
-        progress.reset();
         if (std::int64_t(outcome.seconds.size()) == outcome.cycles) {
             rows.push_back(outcome);
             print(scanRow(range, outcome));
@@ -180,14 +189,7 @@ int commandLineMode(const platform::ProgramArguments& arguments) {
     outcome.callsPerCycle = countedCalls(outcome.index).value_or(0);
 
     const platform::StopSignals stopSignals;
-    std::unique_ptr<ProgressLine> progress;
-    if (settings->progress && isatty(STDERR_FILENO))
-        progress = std::make_unique<ProgressLine>(
-            stderr, static_cast<double>(outcome.callsPerCycle), outcome.cycles);
-    live.progress = progress.get();
-    struct Detach {
-        ~Detach() { live.progress = nullptr; }
-    } detach;
+    std::optional<AttachedProgress> progress(std::in_place, *settings, outcome);
     try {
         runCycles(outcome, !settings->json);
     } catch (const platform::RuntimeError& error) {
