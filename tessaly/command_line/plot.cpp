@@ -14,6 +14,9 @@
 namespace tessaly::command_line {
 namespace {
 
+// Beyond this many cycles a dot each would blot the plot out.
+constexpr std::size_t mostDots = 400;
+
 // The plot's own area; the margins hold the title, the tick labels and the axes' names.
 constexpr QRectF area{92, 56, 678, 364};
 
@@ -312,7 +315,6 @@ void drawCyclesPlot(QPainter& painter, const Outcome& outcome) {
     painter.setClipRect(area);
     painter.setPen(QPen(meanColour, 1.5, Qt::DashLine));
     painter.drawLine(QPointF(area.left(), yAt(y, s.mean)), QPointF(area.right(), yAt(y, s.mean)));
-    constexpr std::size_t mostDots = 400;
     if (seconds.size() <= mostDots) {
         const double radius = seconds.size() <= 100 ? 3.5 : 2;
         for (std::size_t cycle = 0; cycle < seconds.size(); ++cycle)
@@ -339,7 +341,10 @@ void drawCyclesPlot(QPainter& painter, const Outcome& outcome) {
     painter.restore();
 
     Legend legend(painter);
-    legend.add(QStringLiteral("a cycle's seconds"),
+    legend.add(seconds.size() <= mostDots
+                   ? QStringLiteral("a cycle's seconds")
+                   : QStringLiteral("the cycles' seconds, a pixel column from the lowest to the "
+                                    "highest of its cycles"),
                [&](QPointF at) { drawDot(painter, at, 3.5, pointColour); });
     legend.add(QStringLiteral("mean %1 \u00b1 %2 (standard deviation)")
                    .arg(secondsLabel(s.mean, s.mean), secondsLabel(s.standardDeviation, s.mean)),
