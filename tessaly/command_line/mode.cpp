@@ -1,8 +1,11 @@
 #include "tessaly/command_line/mode.h"
 
 #include "platform/core/errors.h"
+#include "platform/core/stack.h"
 #include "platform/core/stop_signals.h"
 #include "tessaly/command_line/compare.h"
+#include "tessaly/command_line/export.h"
+#include "tessaly/command_line/plot.h"
 #include "tessaly/command_line/processor.h"
 #include "tessaly/command_line/progress.h"
 #include "tessaly/command_line/report.h"
@@ -47,6 +50,9 @@ void print(const QString& text) {
 // The cycles, each timed alone; stops at a signal, keeping the cycles that finished.
 void runCycles(Outcome& outcome, bool printCycles) {
     using Clock = std::chrono::steady_clock;
+    // The recursion's stack bound is found at its first use, from the system's map of the
+    // process, which takes longer than a small index's whole cycle: not inside one.
+    platform::stackLimit();
     live.cancel = 0;
     live.count = 0;
     live.yields = 0;
@@ -86,10 +92,71 @@ int refused(const QString& program, const QString& problem) {
     return 2;
 }
 
-// The results on the standard output; 1 where they cannot be written there.
-int printed(const QString& program, const QByteArray& text) {
-    std::fputs(text.constData(), stdout);
-    // A full disk or a closed pipe must not pass for a run whose figures were kept.
+// The progress line of a run, on a terminal only, which the yield reaches while it lives.
+class AttachedProgress {
+  public:
+    AttachedProgress(const Settings& settings, const Outcome& outcome) {
+        if (settings.progress && isatty(STDERR_FILENO))
+            line_ =
+                std::make_unique<ProgressLine>(stderr, static_cast<double>(outcome.callsPerCycle),
+                                               outcome.warmup + outcome.cycles);
+        live.progress = line_.get();
+    }
+    ~AttachedProgress() { live.progress = nullptr; }
+    AttachedProgress(const AttachedProgress&) = delete;
+    AttachedProgress& operator=(const AttachedProgress&) = delete;
+
+  private:
+    std::unique_ptr<ProgressLine> line_;
+};
+
+// The files, once the figures are printed: a failed one is said on its own line and makes the
+// status 1, but takes nothing from the figures, which are printed whatever happens to them.
+int writeFiles(const QString& program, const Settings& settings, bool anyDone,
+               const Figures& figures) {
+    if (settings.plot.isEmpty() && settings.exportCsv.isEmpty() &&
+        settings.exportMarkdown.isEmpty())
+        return 0;
+    if (!anyDone)
+        return platform::runFailure(program, QStringLiteral("nothing finished: no file written"));
+    int status = 0;
+    for (const QString& problem : writeFigures(settings, figures))
+        status = platform::runFailure(program, problem);
+    return status;
+}
+
+// Every index of the range with the same cycles, smallest first, a row each as it finishes;
+// the cycles of an index that a signal cut short are left out, as the indices after it.
+std::vector<Outcome> runScan(const Settings& settings) {
+    const IndexRange& range = *settings.range;
+    std::vector<Outcome> rows;
+    print(scanHeader(range));
+    std::fflush(stdout);
+    for (int index = range.first; index <= range.last; ++index) {
+        Outcome outcome;
+        outcome.index = index;
+        outcome.indexText = QString::number(index);
+        outcome.cycles = settings.cycles;
+        outcome.warmup = settings.warmup;
+        outcome.callsPerCycle = countedCalls(index).value_or(0);
+        {
+            const AttachedProgress progress(settings, outcome);
+            runCycles(outcome, false);
+        }
+        if (std::int64_t(outcome.seconds.size()) == outcome.cycles) {
+            rows.push_back(outcome);
+            print(scanRow(range, outcome));
+            std::fflush(stdout);
+        }
+        if (outcome.cancelled)
+            break;
+    }
+    return rows;
+}
+
+// Whether the results reached the standard output: a full disk or a closed pipe must not pass
+// for a run whose figures were kept.
+int checkOutput(const QString& program) {
     if (std::fflush(stdout) != 0 || std::ferror(stdout))
         return platform::runFailure(program,
                                     QStringLiteral("cannot write the results: %1")
@@ -107,16 +174,41 @@ int savedMode(const QString& program, const Settings& settings,
     if (baseline && !(problem = comparableProblem(*baseline, saved->outcome.index)).isEmpty())
         return refused(program, problem);
     const QString subject = platform::printable(saved->name);
+    QByteArray text;
     if (settings.json)
-        return printed(program, baseline
-                                    ? comparisonJson(*baseline, subject, saved->outcome,
-                                                     saved->version, saved->processor)
-                                    : jsonReport(saved->outcome, saved->version, saved->processor));
-    QString text = summaryText(saved->outcome);
-    if (baseline)
-        text +=
-            comparisonText(*baseline, subject, saved->outcome, saved->version, saved->processor);
-    return printed(program, text.toUtf8());
+        text = baseline ? comparisonJson(*baseline, subject, saved->outcome, saved->version,
+                                         saved->processor)
+                        : jsonReport(saved->outcome, saved->version, saved->processor);
+    else
+        text = (summaryText(saved->outcome) +
+                (baseline ? comparisonText(*baseline, subject, saved->outcome, saved->version,
+                                           saved->processor)
+                          : QString()))
+                   .toUtf8();
+    std::fputs(text.constData(), stdout);
+    const int output = checkOutput(program);
+    const int files =
+        writeFiles(program, settings, !saved->outcome.seconds.empty(),
+                   {[&](QPainter& painter) { drawCyclesPlot(painter, saved->outcome); },
+                    [&] { return cyclesCsv(saved->outcome); },
+                    [&] { return cyclesMarkdown(saved->outcome); }});
+    return output != 0 ? output : files;
+}
+
+int scanMode(const QString& program, const Settings& settings) {
+    const platform::StopSignals stopSignals;
+    const std::vector<Outcome> rows = runScan(settings);
+    const bool cancelled = platform::StopSignals::caught() != 0;
+    const std::optional<Growth> growth = scanGrowth(rows);
+    print(scanSummary(*settings.range, rows, cancelled));
+    const int output = checkOutput(program);
+    const int files =
+        writeFiles(program, settings, !rows.empty(),
+                   {[&](QPainter& painter) { drawScanPlot(painter, rows, growth); },
+                    [&] { return scanCsv(rows); }, [&] { return scanMarkdown(rows); }});
+    if (cancelled)
+        return platform::StopSignals::exitStatus(platform::StopSignals::caught());
+    return output != 0 ? output : files;
 }
 
 } // namespace
@@ -126,6 +218,11 @@ int commandLineMode(const platform::ProgramArguments& arguments) {
     const std::optional<Settings> settings = readSettings(arguments, problem);
     if (!settings)
         return platform::usageError(arguments.program, problem);
+    if (const QString refused = refusedFile(*settings); !refused.isEmpty())
+        return platform::runFailure(arguments.program, refused);
+    // Made before the run, so that a plot cannot fail for want of one after a long run.
+    const std::unique_ptr<QGuiApplication> application =
+        settings->plot.isEmpty() ? nullptr : plotApplication(arguments.program);
     // The baseline is read before the run, so that a run of many minutes is not made in vain.
     std::optional<SavedRun> baseline;
     if (!settings->compare.isEmpty()) {
@@ -135,6 +232,8 @@ int commandLineMode(const platform::ProgramArguments& arguments) {
     }
     if (!settings->saved.isEmpty())
         return savedMode(arguments.program, *settings, baseline);
+    if (settings->range)
+        return scanMode(arguments.program, *settings);
     if (!settings->index)
         return platform::runFailure(arguments.program, unreadableIndexWords(settings->indexText));
     if (baseline && !(problem = comparableProblem(*baseline, *settings->index)).isEmpty())
@@ -149,14 +248,7 @@ int commandLineMode(const platform::ProgramArguments& arguments) {
     outcome.callsPerCycle = countedCalls(outcome.index).value_or(0);
 
     const platform::StopSignals stopSignals;
-    std::unique_ptr<ProgressLine> progress;
-    if (settings->progress && isatty(STDERR_FILENO))
-        progress = std::make_unique<ProgressLine>(
-            stderr, static_cast<double>(outcome.callsPerCycle), outcome.warmup + outcome.cycles);
-    live.progress = progress.get();
-    struct Detach {
-        ~Detach() { live.progress = nullptr; }
-    } detach;
+    std::optional<AttachedProgress> progress(std::in_place, *settings, outcome);
     try {
         runCycles(outcome, !settings->json);
     } catch (const platform::RuntimeError& error) {
@@ -180,10 +272,15 @@ int commandLineMode(const platform::ProgramArguments& arguments) {
         text +=
             comparisonText(*baseline, QStringLiteral("this run"), outcome, version, processorName())
                 .toUtf8();
-    if (const int status = printed(arguments.program, text); status != 0)
-        return status;
-    return outcome.cancelled ? platform::StopSignals::exitStatus(platform::StopSignals::caught())
-                             : 0;
+    std::fputs(text.constData(), stdout);
+    const int output = checkOutput(arguments.program);
+    const int files =
+        writeFiles(arguments.program, *settings, !outcome.seconds.empty(),
+                   {[&](QPainter& painter) { drawCyclesPlot(painter, outcome); },
+                    [&] { return cyclesCsv(outcome); }, [&] { return cyclesMarkdown(outcome); }});
+    if (outcome.cancelled)
+        return platform::StopSignals::exitStatus(platform::StopSignals::caught());
+    return output != 0 ? output : files;
 }
 
 } // namespace tessaly::command_line

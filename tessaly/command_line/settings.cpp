@@ -2,6 +2,7 @@
 
 #include "platform/core/command_line.h"
 #include "platform/core/errors.h"
+#include "tessaly/command_line/plot.h"
 #include "tessaly/command_line/statistics.h"
 
 #include <QRegularExpression>
@@ -16,6 +17,9 @@ const QString noProgressName = QStringLiteral("no-progress");
 const QString warmupName = QStringLiteral("warmup");
 const QString compareName = QStringLiteral("compare");
 const QString savedName = QStringLiteral("saved");
+const QString plotName = QStringLiteral("plot");
+const QString exportCsvName = QStringLiteral("export-csv");
+const QString exportMarkdownName = QStringLiteral("export-markdown");
 
 // A decimal number and nothing else: the window is lenient with what follows a number, a command
 // line is not. Negative and fractional indices follow the window's rules.
@@ -62,13 +66,56 @@ bool readSaved(const platform::ProgramArguments& arguments, Settings& settings, 
     return true;
 }
 
+bool readScan(const QString& text, Settings& settings, QString& problem) {
+    settings.range = readRange(text, problem);
+    if (!settings.range)
+        return false;
+    settings.indexText = text;
+    settings.index = settings.range->first;
+    return true;
+}
+
+// The names of the files to write: given, each of its own, and a picture in a format there is.
+bool readFileNames(const platform::ProgramArguments& arguments, Settings& settings,
+                   QString& problem) {
+    const std::pair<const QString&, QString&> files[] = {
+        {plotName, settings.plot},
+        {exportCsvName, settings.exportCsv},
+        {exportMarkdownName, settings.exportMarkdown}};
+    QMap<QString, QString> taken;
+    for (const auto& [option, name] : files) {
+        if (!arguments.isSet(option))
+            continue;
+        name = arguments.value(option);
+        if (name.isEmpty()) {
+            problem = QStringLiteral("--%1: give the name of a file.").arg(option);
+            return false;
+        }
+        if (taken.contains(name)) {
+            problem = QStringLiteral("--%1 and --%2 name the same file, %3: give each its own.")
+                          .arg(taken.value(name), option, platform::quotedArgument(name));
+            return false;
+        }
+        taken.insert(name, option);
+    }
+    if (!settings.plot.isEmpty() && !plotFormat(settings.plot)) {
+        problem = QStringLiteral("--plot: the picture is SVG or PNG, named so (.svg or .png), "
+                                 "not %1.")
+                      .arg(platform::quotedArgument(settings.plot));
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 std::vector<platform::ProgramOption> options() {
     return {
         {indexName, QStringLiteral("number"),
          QStringLiteral("Compute the Fibonacci number of <number> without a window, and time it. "
-                        "A fraction or a sign is taken as the window takes it.")},
+                        "A fraction or a sign is taken as the window takes it. A range such as "
+                        "20..32 times every whole index from the first to the last, and fits how "
+                        "the seconds grow from one index to the next.")},
         {cyclesName, QStringLiteral("count"),
          QStringLiteral("Compute it <count> times, a whole number from 1 to %1 (default 1).")
              .arg(mostCycles)},
@@ -100,6 +147,17 @@ std::vector<platform::ProgramOption> options() {
         {savedName, QStringLiteral("file"),
          QStringLiteral("Take the run saved in <file> by --json instead of running one; with "
                         "--compare, compare two saved runs.")},
+        {plotName, QStringLiteral("file"),
+         QStringLiteral("Draw the seconds per cycle into <file>, an SVG or PNG picture of 800 x "
+                        "500 pixels: against the index on a logarithmic axis for a range, every "
+                        "cycle's for one index. For example, tessaly --index 20..34 --cycles 3 "
+                        "--plot scan.svg draws a dot for each index's mean, a bar from its "
+                        "fastest to its slowest cycle, and the fitted line through them.")},
+        {exportCsvName, QStringLiteral("file"),
+         QStringLiteral("Write the figures to <file> as CSV for a spreadsheet: a row per cycle, "
+                        "or per index for a range.")},
+        {exportMarkdownName, QStringLiteral("file"),
+         QStringLiteral("Write the same rows to <file> as a Markdown table.")},
     };
 }
 
@@ -117,7 +175,8 @@ std::optional<Settings> readSettings(const platform::ProgramArguments& arguments
             problem = QStringLiteral("--saved: give the file of a saved run.");
             return std::nullopt;
         }
-        if (!readSaved(arguments, settings, problem))
+        if (!readSaved(arguments, settings, problem) ||
+            !readFileNames(arguments, settings, problem))
             return std::nullopt;
         return settings;
     }
@@ -125,7 +184,9 @@ std::optional<Settings> readSettings(const platform::ProgramArguments& arguments
         problem = QStringLiteral("say which Fibonacci number to compute: give --index NUMBER.");
         return std::nullopt;
     }
-    if (!readIndex(arguments.value(indexName), settings, problem))
+    const QString indexText = arguments.value(indexName);
+    if (!(isRange(indexText) ? readScan(indexText, settings, problem)
+                             : readIndex(indexText, settings, problem)))
         return std::nullopt;
     if (arguments.isSet(cyclesName) &&
         !readCount(arguments.value(cyclesName), 1, cyclesName, "cycles", settings.cycles, problem))
@@ -134,6 +195,18 @@ std::optional<Settings> readSettings(const platform::ProgramArguments& arguments
                                                   "warm-up cycles", settings.warmup, problem))
         return std::nullopt;
     settings.progress = !arguments.isSet(noProgressName);
+    if (settings.range && settings.json) {
+        problem = QStringLiteral("--json prints the run of one index; a range's rows go to "
+                                 "--export-csv or --export-markdown.");
+        return std::nullopt;
+    }
+    if (settings.range && !settings.compare.isEmpty()) {
+        problem = QStringLiteral("--compare compares the run of one index; a range's rows go to "
+                                 "--export-csv or --export-markdown.");
+        return std::nullopt;
+    }
+    if (!readFileNames(arguments, settings, problem))
+        return std::nullopt;
     return settings;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/core/command_line.h"
+#include "tessaly/command_line/scan.h"
 
 #include <QString>
 
@@ -22,6 +23,12 @@ struct Settings {
     bool progress = true; // on a terminal only, whatever this says
     QString compare;      // the file of the run to compare with; empty for none
     QString saved;        // the file of a saved run to take instead of running; empty for none
+    // A scan of every index of the range, when the index is one; index then holds its first.
+    std::optional<IndexRange> range = {};
+    // The files to write once the run is over, as given; empty for none.
+    QString plot = {};
+    QString exportCsv = {};
+    QString exportMarkdown = {};
 };
 
 // A run keeps every cycle's seconds: a million of them is 8 MB, and a million cycles of even the

@@ -52,6 +52,12 @@ done <<'ROWS'
 2|is given more than once|--index 5 --index 6
 1|tessaly: The Fibonacci number of index 93 is larger than this calculator can hold (64 bits); the largest index it can compute is 92.|--index 93
 1|too large to read as a number|--index 1e999
+0|index  result  counted calls  seconds, mean ± sd|--index 20..23 --cycles 2
+0|growth per index step: |--index 20..23 --cycles 2
+2|--index: a range goes up from a smaller index to a larger one, not '32..20'.|--index 32..20
+2|the largest index it can compute is 92; not '20..93'.|--index 20..93
+2|--json prints the run of one index|--index 20..22 --json
+2|--plot: the picture is SVG or PNG, named so (.svg or .png), not 'a.jpg'.|--index 5 --plot a.jpg
 ROWS
 
 # Results that cannot be written are a failure, not a run that went well.
@@ -105,6 +111,9 @@ PY
 check "a run against itself: status" 0 "$?"
 said "a run against itself" "$work/a.json is 1.00 ± " "$work/out"
 said "a run against itself" "no significant difference: Welch's t-test gives p = 1 (t = 0 with 10 degrees of freedom), not below 0.05" "$work/out"
+"${launcher[@]}" "$tessaly" --saved "$work/a.json" --export-csv "$work/saved.csv" >/dev/null 2>"$work/err"
+check "a saved run into a table: status" 0 "$?"
+check "a saved run into a table: a row a cycle" 7 "$(wc -l <"$work/saved.csv")"
 "${launcher[@]}" "$tessaly" --saved "$work/fast.json" --compare "$work/slow.json" >"$work/out" 2>"$work/err"
 said "a run against one three times slower" "$work/fast.json is 3.00 ± 0.11 times faster than $work/slow.json" "$work/out"
 said "a run against one three times slower" "significant difference: Welch's t-test gives p = " "$work/out"
@@ -145,6 +154,33 @@ tessaly: 'WORK' is not a regular file: a saved run is one.|--index 24 --compare 
 tessaly: 'WORK/cut.json' is cut short|--saved WORK/cut.json
 ROWS
 
+# A scan's files: the plot a PNG of its stated size, the tables a row per index. A name that
+# cannot take its file is refused before the run; a write that fails is said after the figures.
+"${launcher[@]}" "$tessaly" --index 20..23 --cycles 2 --plot "$work/scan.png" \
+    --export-csv "$work/scan.csv" --export-markdown "$work/scan.md" >"$work/out" 2>"$work/err"
+check "a scan into files: status" 0 "$?"
+check "a scan into files: standard error" "" "$(cat "$work/err")"
+python3 - "$work" <<'PY' && ok "a scan's files" || fail "a scan's files"
+import struct, sys
+work = sys.argv[1]
+png = open(f"{work}/scan.png", "rb").read()
+assert png[:8] == b"\x89PNG\r\n\x1a\n" and png[12:16] == b"IHDR", png[:16]
+assert struct.unpack(">II", png[16:24]) == (800, 500), png[16:24]
+csv = open(f"{work}/scan.csv", "rb").read().split(b"\r\n")
+assert csv[-1] == b"" and [line.split(b",")[0] for line in csv[:-1]] == [
+    b"index", b"20", b"21", b"22", b"23"], csv
+md = open(f"{work}/scan.md", encoding="utf-8").read().splitlines()
+assert len(md) == 6 and md[1].startswith("| ---: |") and md[5].startswith("| 23 | 28657 |"), md
+PY
+"${launcher[@]}" "$tessaly" --index 5 --export-csv "$work" >"$work/out" 2>"$work/err"
+check "--export-csv FOLDER: status" 1 "$?"
+said "--export-csv FOLDER" "cannot write the CSV table to '$work': " "$work/err"
+check "--export-csv FOLDER: no run" "" "$(cat "$work/out")"
+"${launcher[@]}" "$tessaly" --index 5 --export-markdown "$work/none/a.md" >"$work/out" 2>"$work/err"
+check "--export-markdown into no folder: status" 1 "$?"
+said "--export-markdown into no folder" "cannot write the Markdown table to '$work/none/a.md': " "$work/err"
+said "--export-markdown into no folder: the figures all the same" "Fibonacci number of index 5: 5" "$work/out"
+
 # A signal while a cycle of index 45 runs, and one after some cycles of index 35 have finished:
 # the status of the signal, what finished, and an end well within the bound (a cycle of index 45
 # takes many seconds).
@@ -184,6 +220,24 @@ said "SIGINT after cycles of index 35" "Fibonacci number of index 35: 9227465" "
 said "SIGINT after cycles of index 35" "seconds per cycle, min and max: " "$work/out"
 grep -qE '^cancelled after [1-9][0-9]* of 1000000 cycles$' "$work/out" &&
     ok "SIGINT: the cycles done are counted" || fail "SIGINT: no count of the cycles done"
+
+# Ctrl+C in a scan that would never end, once four indices are done: their rows, the fit of
+# them, and a table of them.
+"${launcher[@]}" "$tessaly" --index 30..60 --export-csv "$work/cut.csv" >"$work/out" 2>"$work/err" &
+pid=$!
+for ((tries = 0; tries < 6000; tries++)); do
+    grep -qE '^ +33 ' "$work/out" && break
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.01
+done
+kill -INT "$pid"
+wait "$pid"
+check "SIGINT in a scan: status" 130 "$?"
+done_rows=$(grep -cE '^ +[0-9]+ +[0-9]+ +[0-9]+ ' "$work/out")
+[ "$done_rows" -ge 4 ] && ok "SIGINT in a scan: $done_rows rows" || fail "SIGINT in a scan: $done_rows rows"
+said "SIGINT in a scan" "cancelled after $done_rows of 31 indices" "$work/out"
+said "SIGINT in a scan" "growth per index step: " "$work/out"
+check "SIGINT in a scan: the table's rows" "$((done_rows + 1))" "$(wc -l <"$work/cut.csv")"
 set +m
 
 # A signal while the output waits on a full pipe that nobody reads: once the pipe is read at last,
