@@ -194,7 +194,8 @@ TEST_F(Render, BadParametersGiveOneLineAndLeaveNoFile) {
         {{"render", ""}, 2, "--render: give the name of the file to write to."},
         {{"factor", "2"},
          2,
-         "say where the pictures go: give --render FILE, --frames FOLDER or both."},
+         "say where the pictures go: give --render FILE, --frames FOLDER, --animation FILE.gif or "
+         "more than one."},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.options.join(' ').toStdString());
