@@ -112,8 +112,8 @@ std::vector<platform::ProgramOption> options() {
                         "frame-002.png and on.")},
         {animationName, QStringLiteral("file"),
          QStringLiteral("Write every step's picture to <file> as one animated GIF that loops, "
-                        "each shown for 0.3 s, as the run shows it. <file> is a new name or a "
-                        "regular file.")},
+                        "each shown for 0.3 s as in the window, for a slide or a web page: "
+                        "--animation expansion.gif. <file> is as for --render.")},
         {factorName, QStringLiteral("number"),
          QStringLiteral("Expansion factor, a number greater than 0 (default 1).")},
         {randomName, QStringLiteral("yes|no"),
