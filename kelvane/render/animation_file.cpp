@@ -62,6 +62,23 @@ QRect changedRectangle(const QImage& before, const QImage& after) {
     return bottom < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
 }
 
+// Visits every pixel of the area in the picture, row by row, with its colour and whether it is
+// as it was before; stops when visit returns false, and says whether it went through.
+template <typename Visit>
+bool eachPixel(const QImage* before, const QImage& picture, const QRect& area, Visit visit) {
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        const auto* is = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+        const auto* was =
+            before ? reinterpret_cast<const QRgb*>(before->constScanLine(y)) : nullptr;
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QRgb colour = rgb(is[x]);
+            if (!visit(x, colour, was && rgb(was[x]) == colour))
+                return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 // The file as giflib writes it, into memory: a failed append is told to giflib as a short write.
@@ -158,29 +175,21 @@ QString AnimationFile::add(const QImage& given, std::chrono::milliseconds shown)
     QHash<QRgb, GifPixelType> index;
     bool unchanged = false;
     std::vector<GifColorType> colours;
-    const auto gather = [&] {
-        for (int y = area.top(); y <= area.bottom(); ++y) {
-            const auto* is = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
-            const auto* was =
-                first ? nullptr : reinterpret_cast<const QRgb*>(previous_.constScanLine(y));
-            for (int x = area.left(); x <= area.right(); ++x) {
-                const QRgb colour = rgb(is[x]);
-                if (was && rgb(was[x]) == colour) {
-                    unchanged = true;
-                    continue;
-                }
-                if (index.contains(colour))
-                    continue;
-                if (colours.size() > size_t(frameTableColours))
-                    return;
-                index.insert(colour, static_cast<GifPixelType>(colours.size()));
-                colours.push_back({static_cast<GifByteType>(qRed(colour)),
-                                   static_cast<GifByteType>(qGreen(colour)),
-                                   static_cast<GifByteType>(qBlue(colour))});
-            }
+    eachPixel(first ? nullptr : &previous_, picture, area, [&](int, QRgb colour, bool same) {
+        if (same) {
+            unchanged = true;
+            return true;
         }
-    };
-    gather();
+        if (index.contains(colour))
+            return true;
+        if (colours.size() > size_t(frameTableColours))
+            return false;
+        index.insert(colour, static_cast<GifPixelType>(colours.size()));
+        colours.push_back({static_cast<GifByteType>(qRed(colour)),
+                           static_cast<GifByteType>(qGreen(colour)),
+                           static_cast<GifByteType>(qBlue(colour))});
+        return true;
+    });
     // A frame that leaves nothing as it was may use every entry of its table.
     const int allowed = unchanged ? frameTableColours - 1 : frameTableColours;
     if (int(colours.size()) > allowed)
@@ -204,18 +213,13 @@ QString AnimationFile::add(const QImage& given, std::chrono::milliseconds shown)
             GIF_ERROR)
         return giflibFailure(gif->Error);
     std::vector<GifPixelType> line(size_t(area.width()));
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        const auto* is = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
-        const auto* was =
-            first ? nullptr : reinterpret_cast<const QRgb*>(previous_.constScanLine(y));
-        for (int x = area.left(); x <= area.right(); ++x) {
-            const QRgb colour = rgb(is[x]);
-            line[size_t(x - area.left())] =
-                was && rgb(was[x]) == colour ? GifPixelType(transparent) : index.value(colour);
-        }
-        if (EGifPutLine(gif, line.data(), area.width()) == GIF_ERROR)
-            return giflibFailure(gif->Error);
-    }
+    const bool written =
+        eachPixel(first ? nullptr : &previous_, picture, area, [&](int x, QRgb colour, bool same) {
+            line[size_t(x - area.left())] = same ? GifPixelType(transparent) : index.value(colour);
+            return x < area.right() || EGifPutLine(gif, line.data(), area.width()) != GIF_ERROR;
+        });
+    if (!written)
+        return giflibFailure(gif->Error);
     previous_ = picture;
     ++frames_;
     return {};

@@ -27,6 +27,7 @@
 #include <memory>
 #include <set>
 #include <stdexcept>
+#include <tuple>
 #include <utility>
 
 #include <dirent.h>
@@ -276,21 +277,18 @@ QString runErrorWords(const platform::RuntimeError& error, const QSize& size) {
 int makePictures(const QString& program, const Parameters& parameters) {
     if (!enoughMemoryFor(parameters.size))
         return platform::runFailure(program, noMemory(parameters.size));
-    if (std::max(parameters.size.width(), parameters.size.height()) > largestPictureSide)
-        return platform::runFailure(
-            program, QStringLiteral("a PNG picture's side can be at most %1 pixels, not %2 "
-                                    "\u00d7 %3: give a smaller --size.")
-                         .arg(largestPictureSide)
-                         .arg(parameters.size.width())
-                         .arg(parameters.size.height()));
-    if (!parameters.animationName.isEmpty() &&
-        std::max(parameters.size.width(), parameters.size.height()) > largestAnimationSide)
-        return platform::runFailure(
-            program, QStringLiteral("a GIF animation's side can be at most %1 pixels, not %2 "
-                                    "\u00d7 %3: give a smaller --size.")
-                         .arg(largestAnimationSide)
-                         .arg(parameters.size.width())
-                         .arg(parameters.size.height()));
+    for (const auto& [kind, largest, wanted] :
+         {std::tuple{QStringLiteral("a PNG picture"), largestPictureSide, true},
+          {QStringLiteral("a GIF animation"), largestAnimationSide,
+           !parameters.animationName.isEmpty()}})
+        if (wanted && std::max(parameters.size.width(), parameters.size.height()) > largest)
+            return platform::runFailure(
+                program, QStringLiteral("%1's side can be at most %2 pixels, not %3 \u00d7 %4: "
+                                        "give a smaller --size.")
+                             .arg(kind)
+                             .arg(largest)
+                             .arg(parameters.size.width())
+                             .arg(parameters.size.height()));
     const auto application = offscreenApplication(program);
     // The windows go before the application does.
     struct FreshProgram {

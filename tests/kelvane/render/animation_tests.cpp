@@ -2,6 +2,7 @@
 #include "kelvane/render/render.h"
 #include "platform/core/whole_file.h"
 #include "tests/kelvane/kelvane_fixture.h"
+#include "tests/kelvane/render/command_line_run.h"
 
 #include <QDir>
 #include <QFile>
@@ -89,13 +90,7 @@ bool samePixels(const QImage& a, const QImage& b) {
 class Animation : public KelvaneTest {
   protected:
     int run(const QStringList& options, std::string& standardError) {
-        platform::ProgramArguments arguments{QStringLiteral("kelvane"), {}};
-        for (qsizetype i = 0; i + 1 < options.size(); i += 2)
-            arguments.values.insert(options[i], options[i + 1]);
-        ::testing::internal::CaptureStderr();
-        const int status = render::commandLineMode(arguments);
-        standardError = ::testing::internal::GetCapturedStderr();
-        return status;
+        return runCommandLine(options, standardError);
     }
     QString path(const QString& name) const { return folder.filePath(name); }
     QByteArray contents(const QString& name) const {
