@@ -39,8 +39,9 @@ control window.
 
 Tessaly times the plain double recursion of a Fibonacci number over a number
 of cycles, and cancels a run promptly even deep inside the recursion.")
-# The libraries come from dpkg-shlibdeps; the window system plug-ins are only recommended by Qt,
-# yet without them no window opens.
+# The libraries come from dpkg-shlibdeps, giflib's libgif7 for Kelvane's animation among them,
+# with the version the build linked; the window system plug-ins are only recommended by Qt, yet
+# without them no window opens.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 # The Wayland plug-in is recommended, not depended on: apt installs what is recommended unless told

@@ -12,10 +12,11 @@
 set -euo pipefail
 
 # To build and run. qt6-wayland lets the programs open their windows on a Wayland session;
-# libboost-dev gives Tessaly's significance test Student's t distribution, in headers alone.
+# libboost-dev gives Tessaly's significance test Student's t distribution, in headers alone;
+# libgif-dev writes Kelvane's animation.
 run_packages=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-svg-dev qt6-qpa-plugins qt6-wayland libxcb1-dev libboost-dev
+    qt6-base-dev qt6-svg-dev qt6-qpa-plugins qt6-wayland libxcb1-dev libboost-dev libgif-dev
     fonts-dejavu-core fonts-dejavu-extra fonts-liberation
 )
 # To test, one line per purpose; a new test tool joins the line it belongs to.
@@ -33,8 +34,8 @@ test_packages=(
 # binutils, and the arm64 builds of the libraries the programs and tests link.
 arm64_packages=(
     g++-aarch64-linux-gnu binutils-aarch64-linux-gnu qemu-user-static
-    qt6-base-dev:arm64 qt6-svg-dev:arm64 libxcb1-dev:arm64 libgtest-dev:arm64 libgmock-dev:arm64
-    libboost-dev:arm64
+    qt6-base-dev:arm64 qt6-svg-dev:arm64 libxcb1-dev:arm64 libgif-dev:arm64 libboost-dev:arm64
+    libgtest-dev:arm64 libgmock-dev:arm64
 )
 
 case "${1:-run}" in

@@ -20,6 +20,7 @@ const QString dynamicName = QStringLiteral("dynamic");
 const QString sizeName = QStringLiteral("size");
 const QString renderName = QStringLiteral("render");
 const QString framesName = QStringLiteral("frames");
+const QString animationName = QStringLiteral("animation");
 
 // The expansion factor as the box reads it, with nothing before or after the number: the window
 // is lenient with what follows a number, a command line is not.
@@ -109,6 +110,10 @@ std::vector<platform::ProgramOption> options() {
         {framesName, QStringLiteral("folder"),
          QStringLiteral("Write the picture of every step to <folder> as PNG files: frame-001.png, "
                         "frame-002.png and on.")},
+        {animationName, QStringLiteral("file"),
+         QStringLiteral("Write every step's picture to <file> as one animated GIF that loops, "
+                        "each shown for 0.3 s as in the window, for a slide or a web page: "
+                        "--animation expansion.gif. <file> is as for --render.")},
         {factorName, QStringLiteral("number"),
          QStringLiteral("Expansion factor, a number greater than 0 (default 1).")},
         {randomName, QStringLiteral("yes|no"),
@@ -144,13 +149,16 @@ std::optional<Parameters> readParameters(const platform::ProgramArguments& argum
         parameters.size = *size;
     }
     if (!readPath(arguments, renderName, parameters.picture, problem) ||
-        !readPath(arguments, framesName, parameters.frames, problem))
+        !readPath(arguments, framesName, parameters.frames, problem) ||
+        !readPath(arguments, animationName, parameters.animation, problem))
         return std::nullopt;
     parameters.pictureName = QFile::encodeName(parameters.picture);
     parameters.framesName = QFile::encodeName(parameters.frames);
-    if (parameters.picture.isEmpty() && parameters.frames.isEmpty()) {
-        problem = QStringLiteral("say where the pictures go: give --render FILE, --frames FOLDER "
-                                 "or both.");
+    parameters.animationName = QFile::encodeName(parameters.animation);
+    if (parameters.picture.isEmpty() && parameters.frames.isEmpty() &&
+        parameters.animation.isEmpty()) {
+        problem = QStringLiteral("say where the pictures go: give --render FILE, --frames FOLDER, "
+                                 "--animation FILE.gif or more than one.");
         return std::nullopt;
     }
     return parameters;
@@ -170,6 +178,8 @@ void useArgumentBytes(Parameters& parameters, const QList<QByteArray>& arguments
         parameters.pictureName = given.value(renderName).toLatin1();
     if (given.isSet(framesName))
         parameters.framesName = given.value(framesName).toLatin1();
+    if (given.isSet(animationName))
+        parameters.animationName = given.value(animationName).toLatin1();
 }
 
 int stepCount(int height) {

@@ -18,12 +18,14 @@ struct Parameters {
     QString factor = QStringLiteral("1"); // as typed into the expansion factor's box
     bool random = true;
     bool dynamic = true;
-    QSize size{410, 364}; // the display window's client area at its design size
-    QString picture = {}; // the file of the final picture; empty for none
-    QString frames = {};  // the folder of every step's picture; empty for none
-    // The same two names as the bytes the system is given: a name need not be valid text.
+    QSize size{410, 364};   // the display window's client area at its design size
+    QString picture = {};   // the file of the final picture; empty for none
+    QString frames = {};    // the folder of every step's picture; empty for none
+    QString animation = {}; // the GIF file of every step's picture; empty for none
+    // The same names as the bytes the system is given: a name need not be valid text.
     QByteArray pictureName = {};
     QByteArray framesName = {};
+    QByteArray animationName = {};
 };
 
 // The options of Kelvane's command line.
@@ -33,7 +35,7 @@ std::vector<platform::ProgramOption> options();
 std::optional<Parameters> readParameters(const platform::ProgramArguments& arguments,
                                          QString& problem);
 
-// Takes the two names as the bytes given in the program's arguments (its name first), read as
+// Takes the names as the bytes given in the program's arguments (its name first), read as
 // the command line reads them, instead of their text, which has lost every byte that is not
 // UTF-8.
 void useArgumentBytes(Parameters& parameters, const QList<QByteArray>& arguments);

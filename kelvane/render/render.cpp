@@ -4,6 +4,7 @@
 #include "kelvane/forms/error_words.h"
 #include "kelvane/forms/form1.h"
 #include "kelvane/forms/form2.h"
+#include "kelvane/render/animation_file.h"
 #include "kelvane/render/picture_file.h"
 #include "platform/core/whole_file.h"
 
@@ -18,6 +19,7 @@
 #include <QElapsedTimer>
 
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
@@ -25,6 +27,8 @@
 #include <memory>
 #include <set>
 #include <stdexcept>
+#include <tuple>
+#include <utility>
 
 #include <dirent.h>
 #include <fnmatch.h>
@@ -273,13 +277,18 @@ QString runErrorWords(const platform::RuntimeError& error, const QSize& size) {
 int makePictures(const QString& program, const Parameters& parameters) {
     if (!enoughMemoryFor(parameters.size))
         return platform::runFailure(program, noMemory(parameters.size));
-    if (std::max(parameters.size.width(), parameters.size.height()) > largestPictureSide)
-        return platform::runFailure(
-            program, QStringLiteral("a PNG picture's side can be at most %1 pixels, not %2 "
-                                    "\u00d7 %3: give a smaller --size.")
-                         .arg(largestPictureSide)
-                         .arg(parameters.size.width())
-                         .arg(parameters.size.height()));
+    for (const auto& [kind, largest, wanted] :
+         {std::tuple{QStringLiteral("a PNG picture"), largestPictureSide, true},
+          {QStringLiteral("a GIF animation"), largestAnimationSide,
+           !parameters.animationName.isEmpty()}})
+        if (wanted && std::max(parameters.size.width(), parameters.size.height()) > largest)
+            return platform::runFailure(
+                program, QStringLiteral("%1's side can be at most %2 pixels, not %3 \u00d7 %4: "
+                                        "give a smaller --size.")
+                             .arg(kind)
+                             .arg(largest)
+                             .arg(parameters.size.width())
+                             .arg(parameters.size.height()));
     const auto application = offscreenApplication(program);
     // The windows go before the application does.
     struct FreshProgram {
@@ -307,6 +316,24 @@ int makePictures(const QString& program, const Parameters& parameters) {
         if (const QString problem = frames->prepare(); !problem.isEmpty())
             return platform::runFailure(program, problem);
     }
+    std::unique_ptr<AnimationFile> animation;
+    const auto animationProblem = [&](const QString& problem) {
+        return QStringLiteral("cannot write the animation to '%1': %2.")
+            .arg(parameters.animation, problem);
+    };
+    if (!parameters.animationName.isEmpty()) {
+        if (const QString problem = platform::refusal(parameters.animationName); !problem.isEmpty())
+            return platform::runFailure(program, animationProblem(problem));
+        animation = std::make_unique<AnimationFile>();
+    }
+    // Each frame of the animation lasts as long as its step did on the run's clock, which starts
+    // with the run.
+    platform::Clock::Duration stepBegan{};
+    const auto stepTime = [&] {
+        const auto now = platform::activeClock().monotonic();
+        return std::chrono::duration_cast<std::chrono::milliseconds>(now -
+                                                                     std::exchange(stepBegan, now));
+    };
     warnOfLongRun(program, parameters);
 
     try {
@@ -314,6 +341,9 @@ int makePictures(const QString& program, const Parameters& parameters) {
             stopWhenAsked();
             if (frames)
                 frames->write(step);
+            if (animation)
+                if (const QString problem = animation->add(step, stepTime()); !problem.isEmpty())
+                    throw WriteFailed{animationProblem(problem)};
         });
         // Once the last picture is being written, the run is done.
         stopWhenAsked();
@@ -321,6 +351,13 @@ int makePictures(const QString& program, const Parameters& parameters) {
             if (const QString problem = writePicture(parameters.pictureName, image, true);
                 !problem.isEmpty())
                 return pictureProblem(problem);
+        if (animation) {
+            QString problem = animation->finish(image);
+            if (problem.isEmpty())
+                problem = animation->write(parameters.animationName);
+            if (!problem.isEmpty())
+                return platform::runFailure(program, animationProblem(problem));
+        }
     } catch (const Stopped& stopped) {
         platform::runFailure(program,
                              QStringLiteral("stopped by %1: %2")

@@ -2,6 +2,7 @@
 #include "platform/core/random.h"
 #include "platform/core/whole_file.h"
 #include "tests/kelvane/kelvane_fixture.h"
+#include "tests/kelvane/render/command_line_run.h"
 
 #include <QDir>
 #include <QFile>
@@ -34,15 +35,8 @@ class Render : public KelvaneTest {
         return display().picture().copy(QRect(QPoint(0, 0), parameters.size));
     }
 
-    // The command-line mode in this process, with what it writes to the standard error.
     int run(const QStringList& options, std::string& standardError) {
-        platform::ProgramArguments arguments{QStringLiteral("kelvane"), {}};
-        for (qsizetype i = 0; i + 1 < options.size(); i += 2)
-            arguments.values.insert(options[i], options[i + 1]);
-        ::testing::internal::CaptureStderr();
-        const int status = render::commandLineMode(arguments);
-        standardError = ::testing::internal::GetCapturedStderr();
-        return status;
+        return runCommandLine(options, standardError);
     }
 
     QStringList files() const {
@@ -194,7 +188,8 @@ TEST_F(Render, BadParametersGiveOneLineAndLeaveNoFile) {
         {{"render", ""}, 2, "--render: give the name of the file to write to."},
         {{"factor", "2"},
          2,
-         "say where the pictures go: give --render FILE, --frames FOLDER or both."},
+         "say where the pictures go: give --render FILE, --frames FOLDER, --animation FILE.gif or "
+         "more than one."},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.options.join(' ').toStdString());
