@@ -18,11 +18,7 @@ export QT_QPA_PLATFORM=xcb
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-ok() { echo "ok: $1"; }
 source "$(dirname "${BASH_SOURCE[0]}")/../checks.sh"
-check() { # WHAT EXPECTED ACTUAL
-    if [ "$2" = "$3" ]; then ok "$1: $3"; else fail "$1: expected '$2', got '$3'"; fi
-}
 said() { # WHAT TEXT FILE...
     if grep -qF -- "$2" "${@:3}"; then ok "$1 says '$2'"; else
         fail "$1 does not say '$2':"
@@ -34,7 +30,7 @@ said() { # WHAT TEXT FILE...
 while IFS='|' read -r status text arguments; do
     read -ra argv <<<"$arguments"
     "${launcher[@]}" "$tessaly" "${argv[@]}" >"$work/out" 2>"$work/err"
-    check "$arguments: status" "$status" "$?"
+    expect_equal "$arguments: status" "$status" "$?"
     said "$arguments" "$text" "$work/out" "$work/err"
 done <<'ROWS'
 0|Fibonacci number of index 20: 6765 (10945 counted calls a cycle)|--index 20 --cycles 3
@@ -56,13 +52,13 @@ ROWS
 
 # Results that cannot be written are a failure, not a run that went well.
 "${launcher[@]}" "$tessaly" --index 5 >/dev/full 2>"$work/err"
-check "--index 5 >/dev/full: status" 1 "$?"
+expect_equal "--index 5 >/dev/full: status" 1 "$?"
 said "--index 5 >/dev/full" "tessaly: cannot write the results: No space left on device" "$work/err"
 
 # The JSON document, parsed.
 "${launcher[@]}" "$tessaly" --index 20 --cycles 3 --json >"$work/json" 2>"$work/err"
-check "--json: status" 0 "$?"
-check "--json: standard error" "" "$(cat "$work/err")"
+expect_equal "--json: status" 0 "$?"
+expect_equal "--json: standard error" "" "$(cat "$work/err")"
 python3 - "$work/json" <<'PY' && ok "--json: the document" || fail "--json: the document"
 import json, sys
 d = json.load(open(sys.argv[1]))
@@ -96,11 +92,11 @@ interrupt() { # SIGNAL SECONDS ARGUMENTS...
         fail "$signal: ended only $took ms after it"
 }
 interrupt INT 0.3 --index 45 --cycles 2
-check "SIGINT at index 45: status" 130 "$status"
-check "SIGINT at index 45: output" "cancelled after 0 of 2 cycles
+expect_equal "SIGINT at index 45: status" 130 "$status"
+expect_equal "SIGINT at index 45: output" "cancelled after 0 of 2 cycles
 no cycle finished: no result" "$(cat "$work/out")"
 interrupt TERM 0.3 --index 45 --json
-check "SIGTERM at index 45: status" 143 "$status"
+expect_equal "SIGTERM at index 45: status" 143 "$status"
 python3 -c 'import json, sys; d = json.load(open(sys.argv[1]))
 assert (d["cancelled"], d["cycles_done"], d["result"], d["statistics"]) == (True, 0, None, None)' \
     "$work/out" && ok "SIGTERM: the document says so" || fail "SIGTERM: the document"
@@ -111,7 +107,7 @@ python3 -c 'import json, sys; d = json.load(open(sys.argv[1]))
 assert d["counted_calls_per_cycle"] == 12200160415121876737, d["counted_calls_per_cycle"]' \
     "$work/out" && ok "index 92: the exact count" || fail "index 92: the count is not exact"
 interrupt INT 1 --index 35 --cycles 1000000
-check "SIGINT after cycles of index 35: status" 130 "$status"
+expect_equal "SIGINT after cycles of index 35: status" 130 "$status"
 said "SIGINT after cycles of index 35" "Fibonacci number of index 35: 9227465" "$work/out"
 said "SIGINT after cycles of index 35" "seconds per cycle, min and max: " "$work/out"
 grep -qE '^cancelled after [1-9][0-9]* of 1000000 cycles$' "$work/out" &&
@@ -193,9 +189,8 @@ else
     echo "note: no script(1), the terminal is not tried"
 fi
 "${launcher[@]}" "$tessaly" --index "$progress_index" --cycles 2 >"$work/out" 2>"$work/err"
-check "progress into a file" "" "$(cat "$work/err")"
+expect_equal "progress into a file" "" "$(cat "$work/err")"
 "${launcher[@]}" "$tessaly" --index "$progress_index" --cycles 2 2>&1 >/dev/null | cat >"$work/err"
-check "progress into a pipe" "" "$(cat "$work/err")"
+expect_equal "progress into a pipe" "" "$(cat "$work/err")"
 
-[ "$failures" -eq 0 ] || { echo "$failures failure(s)" >&2; exit 1; }
-echo "all passed"
+finish_checks "tessaly on the command line"
