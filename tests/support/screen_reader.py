@@ -1,5 +1,6 @@
 """What the screen reader tests share: starting a program on the accessibility bus, reading its
-whole tree as a screen reader walks it, and reporting checks."""
+whole tree as a screen reader walks it, finding and clicking its controls, waiting on what it
+says, and reporting checks."""
 import os
 import subprocess
 import sys
@@ -72,3 +73,40 @@ def timed_read(app):
 
 def named(tree, name):
     return [row for row in tree if row[2] == name]
+
+
+def node(app, role, name):
+    """The first node of this role and name, found the way a screen reader finds it."""
+    def search(at):
+        if at.getRoleName() == role and at.name == name:
+            return at
+        for child in at:
+            found = search(child) if child is not None else None
+            if found is not None:
+                return found
+        return None
+    return search(app)
+
+
+def text_of(app, name):
+    rows = [row[4] for row in named(read_tree(app), name) if row[1] == "text"]
+    return rows[0] if rows else None
+
+
+def wait_for(what, condition, seconds=30):
+    end = time.monotonic() + seconds
+    while time.monotonic() < end:
+        if condition():
+            check(what, True)
+            return True
+        time.sleep(0.1)
+    check(what, False, f"not within {seconds} s")
+    return False
+
+
+def click(control, *xdotool_click):
+    """A real pointer's click at the middle of the control, where the screen shows it; the
+    arguments are xdotool's for the click ("--repeat", "2", "--delay", "200")."""
+    box = control.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    subprocess.run(["xdotool", "mousemove", str(box.x + box.width // 2),
+                    str(box.y + box.height // 2), "click", *xdotool_click, "1"], check=True)
