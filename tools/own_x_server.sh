@@ -6,7 +6,8 @@
 # returns once openbox manages windows. On exit, the program whose process id is in program_pid,
 # the window manager and the server are ended by their process ids.
 #
-# The controls' positions and the wait for a process come with it, from controls.sh.
+# The controls' positions and the wait for a process come with it, from controls.sh, and below,
+# what a person does with them and waits for.
 
 source "$(dirname "${BASH_SOURCE[0]}")/controls.sh"
 
@@ -114,6 +115,31 @@ settled_frame() {
         sleep 0.05
     done
     echo "$now"
+}
+
+# wait_until SECONDS COMMAND...: runs the command until it succeeds, for up to SECONDS; fails if
+# it never does.
+wait_until() {
+    local tries=$(($1 * 20))
+    shift
+    for _ in $(seq "$tries"); do
+        "$@" && return 0
+        sleep 0.05
+    done
+    return 1
+}
+
+# type_into WINDOW PROGRAM BOX TEXT: a box's text replaced as a person does it: a click into the
+# box, all of its text selected, the new text typed.
+type_into() {
+    click_control "$1" "$2" "$3" 1 key ctrl+a type "$4"
+}
+
+# control_picture WINDOW PROGRAM CONTROL FILE: the control as the screen shows it, in a PNG.
+control_picture() {
+    local x y w h
+    read -r x y w h < <(control_rect "$2" "$3")
+    import -window "$1" -crop "${w}x$h+$x+$y" +repage "$4"
 }
 
 # wait_for_window "TITLE": prints the id of the visible window with exactly that title.

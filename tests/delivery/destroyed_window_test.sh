@@ -23,8 +23,8 @@ control=$(wait_for_window Control) || { echo "no window Control" >&2; exit 1; }
 simulate() { click_control "$control" kelvane Command1; }
 simulate
 display=$(wait_for_window Display) || { echo "no window Display" >&2; exit 1; }
+# The server tells the program of the loss before it passes on the click that follows.
 xdotool windowclose "$display"
-sleep 0.3
 simulate
 again=$(wait_for_window Display) && [ "$again" != "$display" ] &&
     echo "ok: Display shown anew after its window was destroyed" ||
@@ -36,12 +36,18 @@ expect_end "Kelvane after its control window was destroyed"
 "$tessaly" &
 program_pid=$!
 calculator=$(wait_for_window "Tessaly Calculator") || { echo "no Tessaly window" >&2; exit 1; }
-click_control "$calculator" tessaly NText --repeat 3 1
-xdotool key --window "$calculator" ctrl+a type 30
-click_control "$calculator" tessaly nT --repeat 3 1
-xdotool key --window "$calculator" ctrl+a type 100000
+type_into "$calculator" tessaly NText 30
+type_into "$calculator" tessaly nT 100000
+pictures=$(mktemp -d)
+control_picture "$calculator" tessaly EndSyncCommand "$pictures/end.png"
 click_control "$calculator" tessaly StartSyncCommand
-sleep 0.5
+# The second button turns from "End" to "Cancel".
+started() {
+    control_picture "$calculator" tessaly EndSyncCommand "$pictures/now.png"
+    ! cmp -s "$pictures/end.png" "$pictures/now.png"
+}
+wait_until 5 started || fail "the run did not start"
+rm -rf "$pictures"
 xdotool windowclose "$calculator"
 expect_end "Tessaly after its window was destroyed mid-run"
 
