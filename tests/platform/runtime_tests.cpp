@@ -1,5 +1,6 @@
 #include "platform/forms/form.h"
 #include "platform/forms/runtime.h"
+#include "tests/platform/test_form.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -18,23 +19,9 @@
 #include <vector>
 
 using namespace platform;
+using platform::testing::TestForm;
 
 namespace {
-
-// A start-up window with a button whose handler the test chooses.
-class TestForm : public Form {
-  public:
-    TestForm() : Form(QStringLiteral("Test"), 3000, 2000) {
-        button = addButton("Command1", QStringLiteral("Go"), 120, 120, 1200, 400);
-        box =
-            addTextBox("Text1", QStringLiteral("x"), QStringLiteral("Value"), 120, 700, 1200, 375);
-        connectHandler(button, &QPushButton::clicked, [this] { onGo(); });
-        setEndsProgramWhenClosed(true);
-    }
-    std::function<void()> onGo = [] {};
-    QPushButton* button;
-    TextBox* box;
-};
 
 class OtherForm : public Form {
   public:
@@ -394,78 +381,6 @@ TEST_F(Runtime, StartProgramShowsTheStartUpWindow) {
                   [] { ensureInstance<TestForm>().show(); }});
     EXPECT_TRUE(ensureInstance<TestForm>().isVisible());
     EXPECT_FALSE(programEnded());
-}
-
-TEST_F(Runtime, TextBoxReportsClicksNotTyping) {
-    auto& form = ensureInstance<TestForm>();
-    form.show();
-    int clicks = 0;
-    QObject::connect(form.box, &TextBox::clicked, [&] { ++clicks; });
-    QTest::keyClicks(form.box, QStringLiteral("abc"));
-    EXPECT_EQ(clicks, 0);
-    QTest::mouseClick(form.box, Qt::LeftButton);
-    EXPECT_EQ(clicks, 1);
-    QTest::mouseClick(form.box, Qt::RightButton);
-    EXPECT_EQ(clicks, 1);
-}
-
-TEST_F(Runtime, ATextWiderThanItsBoxShowsItsBeginning) {
-    auto& form = ensureInstance<TestForm>();
-    form.show();
-    form.box->setText(QStringLiteral(" 0.000813895123456789"));
-    EXPECT_EQ(form.box->cursorPosition(), 0);
-    const QImage shown = form.box->grab().toImage();
-    const QString beginning = QStringLiteral(" 0.000813895123456789").left(4);
-    form.box->setText(beginning);
-    // The first characters are drawn in the same place whether or not the rest follows.
-    const QImage start = form.box->grab().toImage();
-    const int width = (form.box->width() - form.box->textRoom()) / 2 +
-                      form.box->fontMetrics().horizontalAdvance(beginning);
-    EXPECT_EQ(shown.copy(0, 0, width, shown.height()), start.copy(0, 0, width, start.height()));
-}
-
-TEST_F(Runtime, GeometryInTwips) {
-    auto& form = ensureInstance<TestForm>();
-    ASSERT_DOUBLE_EQ(form.twipsPerPixelX(), 15.0); // the offscreen screen has 96 dpi
-    EXPECT_EQ(form.size(), QSize(200, 133));
-    EXPECT_EQ(form.button->geometry(), QRect(8, 8, 80, 27));
-    form.setLeftTwips(1500.0f);
-    form.setTopTwips(750.0f);
-    EXPECT_FLOAT_EQ(form.leftTwips(), 1500.0f);
-    EXPECT_FLOAT_EQ(form.topTwips(), 750.0f);
-    EXPECT_EQ(form.scaleMode(), Twips);
-    EXPECT_FLOAT_EQ(form.scaleWidth(), 3000.0f);
-    form.setScaleMode(Pixels);
-    EXPECT_FLOAT_EQ(form.scaleWidth(), 200.0f);
-    EXPECT_FLOAT_EQ(form.scaleHeight(), 133.0f);
-    EXPECT_THROW(form.setScaleMode(2), RuntimeError);
-}
-
-TEST(Placement, AFrameIsKeptWithinItsAreaMovedBackJustEnough) {
-    struct Row {
-        float start, extent, expected;
-    };
-    // An area from 0 to 20490 twips (1366 pixels).
-    const Row rows[] = {
-        {4995, 6180, 4995},   // fits
-        {14310, 6180, 14310}, // ends on the edge
-        {14325, 6180, 14310}, // one pixel over
-        {30000, 6180, 14310}, // far off
-        {-450, 6180, 0},      // before the start
-        {900, 25000, 0},      // larger than the area: its start stays in reach
-        {-1e30f, 6180, 0},
-    };
-    for (const auto& row : rows)
-        EXPECT_FLOAT_EQ(keptWithin(row.start, row.extent, 0, 20490), row.expected) << row.start;
-}
-
-TEST_F(Runtime, ControlArrayMembersMustExist) {
-    ControlArray<QWidget> array;
-    QWidget a;
-    array.append(&a);
-    EXPECT_EQ(&array(0), &a);
-    EXPECT_THROW(array(1), RuntimeError);
-    EXPECT_THROW(array(-1), RuntimeError);
 }
 
 } // namespace
