@@ -10,14 +10,14 @@ import os
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from screen_reader import (check, click, failures, named, node, start_on_bus,  # noqa: E402
-                           text_of, timed_read, wait_for)
+from screen_reader import (check, click, ended_after, failures, named, node,  # noqa: E402
+                           start_on_bus, text_of, timed_read, wait_for)
 
 program = sys.argv[1]
 bound = float(sys.argv[2]) if len(sys.argv) > 2 else 5.0
 
 kelvane, app, control = start_on_bus(program, "Kelvane", "Control")
-try:
+with ended_after(kelvane):
     idle, tree = timed_read(app)
     print(f"idle: {len(tree)} nodes read in {idle:.3f} s")
 
@@ -40,8 +40,5 @@ try:
     check("the legend swatches say what they are", len(swatch) == 1)
     age = [row[4] for row in named(tree, "Age") if row[1] == "text"]
     check("the age is read while the run goes on", age != [" 0"] and age != ["0"], age)
-finally:
-    kelvane.terminate()
-    kelvane.wait(timeout=10)
 
 sys.exit(1 if failures else 0)

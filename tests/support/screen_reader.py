@@ -1,6 +1,7 @@
 """What the screen reader tests share: starting a program on the accessibility bus, reading its
 whole tree as a screen reader walks it, finding and clicking its controls, waiting on what it
 says, and reporting checks."""
+import contextlib
 import os
 import subprocess
 import sys
@@ -43,10 +44,20 @@ def start_on_bus(program, name, title):
                                  f"^{title}$"], capture_output=True, text=True,
                                 timeout=20).stdout.split()[0]
     except BaseException:
-        process.terminate()
-        process.wait(timeout=10)
-        raise
+        with ended_after(process):
+            raise
     return process, app, window
+
+
+@contextlib.contextmanager
+def ended_after(process):
+    """The program ended, if it still runs, when the block is done or fails."""
+    try:
+        yield
+    finally:
+        if process.poll() is None:
+            process.terminate()
+            process.wait(timeout=10)
 
 
 def read_tree(node, depth=0, into=None):

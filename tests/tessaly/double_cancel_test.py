@@ -13,8 +13,8 @@ import subprocess
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from screen_reader import (check, click, failures, node, read_tree, start_on_bus,  # noqa: E402
-                           wait_for)
+from screen_reader import (check, click, ended_after, failures, node, read_tree,  # noqa: E402
+                           start_on_bus, wait_for)
 
 program, interval_program = sys.argv[1:3]
 interval = int(subprocess.run([interval_program], capture_output=True, text=True,
@@ -50,7 +50,7 @@ def expect_idle(after):
         sys.exit(1)
 
 
-try:
+with ended_after(tessaly):
     start_run()
     click(button("Cancel"), "--repeat", "2", "--delay", within)
     expect_idle("a double click on Cancel")
@@ -70,9 +70,5 @@ try:
     wait_for('"End" after a click on Cancel', lambda: button("End") is not None)
     click(button("End"))
     check("End ends the program with status 0", tessaly.wait(timeout=10) == 0)
-finally:
-    if tessaly.poll() is None:
-        tessaly.terminate()
-        tessaly.wait(timeout=10)
 
 sys.exit(1 if failures else 0)

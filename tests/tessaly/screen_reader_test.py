@@ -12,8 +12,8 @@ import subprocess
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from screen_reader import (check, failures, named, node, start_on_bus, text_of,  # noqa: E402
-                           timed_read, wait_for)
+from screen_reader import (check, ended_after, failures, named, node, start_on_bus,  # noqa: E402
+                           text_of, timed_read, wait_for)
 
 program = sys.argv[1]
 bound = float(sys.argv[2]) if len(sys.argv) > 2 else 1.0
@@ -33,7 +33,7 @@ def control_picture(window, control):
 
 
 tessaly, app, window = start_on_bus(program, "Tessaly", "Tessaly Calculator")
-try:
+with ended_after(tessaly):
     idle, tree = timed_read(app)
     print(f"idle: {len(tree)} nodes read in {idle:.3f} s")
 
@@ -62,9 +62,5 @@ try:
     check("the run ended before its last cycle", done is not None and int(done) < int(cycles), done)
     node(app, "push button", "End").queryAction().doAction(0)
     check("End ends the program with status 0", tessaly.wait(timeout=10) == 0)
-finally:
-    if tessaly.poll() is None:
-        tessaly.terminate()
-        tessaly.wait(timeout=10)
 
 sys.exit(1 if failures else 0)
