@@ -11,10 +11,11 @@
 
 source "$(dirname "${BASH_SOURCE[0]}")/controls.sh"
 
-xvfb_pid= program_pid= xvfb_dir= wm_pid=
+xvfb_pid= program_pid= xvfb_dir= wm_pid= bus_pid=
 
 stop_own_x_server() {
     [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null || true
+    [ -n "$bus_pid" ] && kill "$bus_pid" 2>/dev/null || true
     [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null || true
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
     wait 2>/dev/null || true
@@ -92,6 +93,24 @@ start_window_manager() {
     exit 1
 }
 
+# start_accessibility_bus: a session bus of the script's own, on which the programs it starts
+# from now on offer their controls to a screen reader, and screen_reader, which reads them there
+# (tests/support/screen_reader.py). The system's own python has the distribution's bindings;
+# another one on the path may not.
+start_accessibility_bus() {
+    command -v dbus-daemon >/dev/null || { echo "missing dbus-daemon: run tools/setup.sh" >&2; exit 1; }
+    screen_reader_python=python3
+    "$screen_reader_python" -c 'import pyatspi' 2>/dev/null || screen_reader_python=/usr/bin/python3
+    "$screen_reader_python" -c 'import pyatspi' 2>/dev/null ||
+        { echo "missing python3-pyatspi: run tools/setup.sh" >&2; exit 1; }
+    local address
+    { read -r address && read -r bus_pid; } < <(dbus-daemon --session --fork --print-address=1 --print-pid=1)
+    export DBUS_SESSION_BUS_ADDRESS=$address QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+}
+screen_reader() {
+    "$screen_reader_python" "$(dirname "${BASH_SOURCE[0]}")/../tests/support/screen_reader.py" "$@"
+}
+
 # outer_frame WINDOW: prints "X Y WIDTH HEIGHT" of the frame around a client window: its position
 # and size on the screen, borders and title bar included, from the manager's _NET_FRAME_EXTENTS.
 outer_frame() {
@@ -120,13 +139,12 @@ settled_frame() {
 # wait_until SECONDS COMMAND...: runs the command until it succeeds, for up to SECONDS; fails if
 # it never does.
 wait_until() {
-    local tries=$(($1 * 20))
+    local end=$((SECONDS + $1))
     shift
-    for _ in $(seq "$tries"); do
-        "$@" && return 0
+    until "$@"; do
+        [ "$SECONDS" -lt "$end" ] || return 1
         sleep 0.05
     done
-    return 1
 }
 
 # type_into WINDOW PROGRAM BOX TEXT: a box's text replaced as a person does it: a click into the

@@ -121,3 +121,22 @@ def click(control, *xdotool_click):
     box = control.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
     subprocess.run(["xdotool", "mousemove", str(box.x + box.width // 2),
                     str(box.y + box.height // 2), "click", *xdotool_click, "1"], check=True)
+
+
+def main(argv):
+    """For a script: `shows APPLICATION ROLE NAME` succeeds when the application shows a control
+    of that role and name (a button by its caption); `text APPLICATION NAME` prints the text of
+    its box of that name."""
+    app = find_application(argv[1])
+    if app is None:
+        print(f"{argv[1]} is not on the accessibility bus", file=sys.stderr)
+        return 1
+    if argv[0] == "shows":
+        return 0 if node(app, argv[2], argv[3]) is not None else 1
+    text = text_of(app, argv[2])
+    print(text if text is not None else "")
+    return 0 if text is not None else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
