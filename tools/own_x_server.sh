@@ -107,8 +107,9 @@ start_accessibility_bus() {
     { read -r address && read -r bus_pid; } < <(dbus-daemon --session --fork --print-address=1 --print-pid=1)
     export DBUS_SESSION_BUS_ADDRESS=$address QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 }
+# A program that does not answer the reader makes the read fail rather than hang.
 screen_reader() {
-    "$screen_reader_python" "$(dirname "${BASH_SOURCE[0]}")/../tests/support/screen_reader.py" "$@"
+    timeout 10 "$screen_reader_python" "$(dirname "${BASH_SOURCE[0]}")/../tests/support/screen_reader.py" "$@"
 }
 
 # outer_frame WINDOW: prints "X Y WIDTH HEIGHT" of the frame around a client window: its position

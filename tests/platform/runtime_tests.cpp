@@ -48,68 +48,60 @@ TEST_F(Runtime, OneInstancePerWindowClassNotShownByCreation) {
     EXPECT_EQ(&first, &ensureInstance<OtherForm>());
     EXPECT_FALSE(first.isVisible());
     EXPECT_TRUE(hasInstance<OtherForm>());
+    // Only the start-up window ends the program when it closes; any other only hides.
+    first.show();
+    first.close();
+    EXPECT_FALSE(first.isVisible());
+    EXPECT_FALSE(programEnded());
 }
 
-TEST_F(Runtime, EndFromANestedHandlerUnwindsEveryLevel) {
-    auto& form = ensureInstance<TestForm>();
-    form.show();
-    int depth = 0;
-    int resumed = 0;
-    form.onGo = [&] {
-        ++depth;
-        if (depth == 3)
-            endProgram();
-        // Click again from inside this handler's dispatch: a nested handler.
-        setDispatchHook([&] { QTest::mouseClick(form.button, Qt::LeftButton); });
-        dispatchEvents();
-        ++resumed; // never reached once the program has ended
+TEST_F(Runtime, WhatEndsTheProgramEndsItFromAnyDepthOfNestedHandlers) {
+    struct Row {
+        const char* name;
+        int depth; // of the handler that ends the program
+        std::function<void(TestForm&)> end;
+        int status;
+        std::vector<ErrorKind> reports;
     };
-    QTest::mouseClick(form.button, Qt::LeftButton);
-    EXPECT_EQ(depth, 3);
-    EXPECT_EQ(resumed, 0);
-    EXPECT_TRUE(programEnded());
-    EXPECT_EQ(exitStatus(), 0);
-    EXPECT_FALSE(form.isVisible());
-    EXPECT_TRUE(reported.empty());
-    // Once ended, no handler runs any more.
-    form.onGo = [&] { ++resumed; };
-    QTest::mouseClick(form.button, Qt::LeftButton);
-    EXPECT_EQ(resumed, 0);
-}
-
-TEST_F(Runtime, RunTimeErrorIsReportedAndEndsWithStatusOne) {
-    auto& form = ensureInstance<TestForm>();
-    form.show();
-    bool after = false;
-    form.onGo = [&] {
-        raiseOverflow();
-        after = true;
+    const Row rows[] = {
+        {"End", 3, [](TestForm&) { endProgram(); }, 0, {}},
+        {"a run-time error", 1, [](TestForm&) { raiseOverflow(); }, 1, {ErrorKind::Overflow}},
+        {"an error in a nested handler",
+         2,
+         [](TestForm&) { raiseBoundsError(); },
+         1,
+         {ErrorKind::SubscriptOutOfRange}},
+        {"the start-up window closed", 2, [](TestForm& form) { form.close(); }, 0, {}},
     };
-    QTest::mouseClick(form.button, Qt::LeftButton);
-    EXPECT_FALSE(after);
-    ASSERT_EQ(reported.size(), 1u);
-    EXPECT_EQ(reported[0], ErrorKind::Overflow);
-    EXPECT_TRUE(programEnded());
-    EXPECT_EQ(exitStatus(), 1);
-}
-
-TEST_F(Runtime, ErrorInsideANestedHandlerEndsTheOuterOneToo) {
-    auto& form = ensureInstance<TestForm>();
-    form.show();
-    int calls = 0;
-    bool outerResumed = false;
-    form.onGo = [&] {
-        if (++calls == 2)
-            raiseBoundsError();
-        setDispatchHook([&] { QTest::mouseClick(form.button, Qt::LeftButton); });
-        dispatchEvents();
-        outerResumed = true;
-    };
-    QTest::mouseClick(form.button, Qt::LeftButton);
-    EXPECT_FALSE(outerResumed);
-    ASSERT_EQ(reported.size(), 1u);
-    EXPECT_EQ(reported[0], ErrorKind::SubscriptOutOfRange);
-    EXPECT_EQ(exitStatus(), 1);
+    for (const Row& row : rows) {
+        resetProgram();
+        reported.clear();
+        auto& form = ensureInstance<TestForm>();
+        form.show();
+        int depth = 0;
+        int resumed = 0;
+        form.onGo = [&] {
+            if (++depth == row.depth)
+                row.end(form);
+            if (depth > row.depth)
+                return; // it did not end: no deeper
+            // Click again from inside this handler's dispatch: a nested handler.
+            setDispatchHook([&] { QTest::mouseClick(form.button, Qt::LeftButton); });
+            dispatchEvents();
+            ++resumed; // never reached once the program has ended
+        };
+        QTest::mouseClick(form.button, Qt::LeftButton);
+        EXPECT_EQ(depth, row.depth) << row.name;
+        EXPECT_EQ(resumed, 0) << row.name;
+        EXPECT_TRUE(programEnded()) << row.name;
+        EXPECT_EQ(exitStatus(), row.status) << row.name;
+        EXPECT_EQ(reported, row.reports) << row.name;
+        EXPECT_FALSE(form.isVisible()) << row.name;
+        // Once ended, no handler runs any more.
+        form.onGo = [&] { ++resumed; };
+        QTest::mouseClick(form.button, Qt::LeftButton);
+        EXPECT_EQ(resumed, 0) << row.name;
+    }
 }
 
 TEST_F(Runtime, TheReportHasTheProgramsWordsOrThePlainDescriptionAndSaysTheProgramWillClose) {
@@ -203,25 +195,6 @@ TEST_F(Runtime, AWarningShowsOneBoxOverTheActiveWindowAndTheHandlerGoesOn) {
     setWarningReporter(nullptr);
     EXPECT_EQ(captured, std::vector<QString>{QStringLiteral("Again.")});
     EXPECT_EQ(boxes.size(), 1u);
-}
-
-TEST_F(Runtime, ClosingTheStartUpWindowEndsEvenDuringAHandler) {
-    auto& form = ensureInstance<TestForm>();
-    auto& other = ensureInstance<OtherForm>();
-    form.show();
-    other.show();
-    other.close(); // any other window only hides
-    EXPECT_FALSE(programEnded());
-    bool resumed = false;
-    form.onGo = [&] {
-        setDispatchHook([&] { form.close(); });
-        dispatchEvents();
-        resumed = true;
-    };
-    QTest::mouseClick(form.button, Qt::LeftButton);
-    EXPECT_FALSE(resumed);
-    EXPECT_TRUE(programEnded());
-    EXPECT_EQ(exitStatus(), 0);
 }
 
 TEST_F(Runtime, EveryDispatchPointRunsTheHookAndTheEndTestHoweverCloseTogether) {
