@@ -26,7 +26,8 @@ said() { # WHAT TEXT FILE...
     fi
 }
 
-# STATUS|WHAT IT SAYS ON STANDARD OUTPUT OR ERROR|ARGUMENTS
+# STATUS|WHAT IT SAYS ON STANDARD OUTPUT OR ERROR|ARGUMENTS. How options are read, and the
+# words of every usage error, are the command-line suites'; here is what the real program does.
 while IFS='|' read -r status text arguments; do
     read -ra argv <<<"$arguments"
     "${launcher[@]}" "$tessaly" "${argv[@]}" >"$work/out" 2>"$work/err"
@@ -41,11 +42,7 @@ done <<'ROWS'
 2|--index: 'abc' is not a number.|--index abc
 2|--index: '4e' is not a number.|--index 4e
 2|--cycles: the number of cycles is a whole number from 1 to 1000000, not '-3'.|--index 5 --cycles -3
-2|not '0'|--index 5 --cycles 0
-2|Unknown option 'bogus'|--index 5 --bogus
-2|Missing value after '--cycles'|--index 5 --cycles
 2|give --index NUMBER|--cycles 3
-2|is given more than once|--index 5 --index 6
 1|tessaly: The Fibonacci number of index 93 is larger than this calculator can hold (64 bits); the largest index it can compute is 92.|--index 93
 1|too large to read as a number|--index 1e999
 ROWS
@@ -67,10 +64,7 @@ assert set(d) == {"program", "version", "processor", "index", "cycles", "counted
 assert (d["index"], d["cycles"], d["result"], d["counted_calls_per_cycle"]) == (20, 3, 6765, 10945)
 assert (d["cycles_done"], d["cancelled"], d["version"]) == (3, False, "1.00")
 assert isinstance(d["processor"], str) and d["processor"], d["processor"]
-s, st = d["seconds"], d["statistics"]
-assert len(s) == 3 and all(x >= 0 for x in s), s
-assert (st["min"], st["max"]) == (min(s), max(s)), st
-assert abs(st["mean"] - sum(s) / 3) <= 1e-12, st
+assert len(d["seconds"]) == 3 and all(x >= 0 for x in d["seconds"]), d["seconds"]
 PY
 
 # A signal while a cycle of index 45 runs, and one after some cycles of index 35 have finished:
