@@ -98,18 +98,21 @@ start_window_manager() {
 # (tests/support/screen_reader.py). The system's own python has the distribution's bindings;
 # another one on the path may not.
 start_accessibility_bus() {
-    command -v dbus-daemon >/dev/null || { echo "missing dbus-daemon: run tools/setup.sh" >&2; exit 1; }
+    command -v dbus-daemon >/dev/null ||
+        { echo "missing dbus-daemon: run tools/setup.sh" >&2; exit 1; }
     screen_reader_python=python3
     "$screen_reader_python" -c 'import pyatspi' 2>/dev/null || screen_reader_python=/usr/bin/python3
     "$screen_reader_python" -c 'import pyatspi' 2>/dev/null ||
         { echo "missing python3-pyatspi: run tools/setup.sh" >&2; exit 1; }
     local address
-    { read -r address && read -r bus_pid; } < <(dbus-daemon --session --fork --print-address=1 --print-pid=1)
+    { read -r address && read -r bus_pid; } < <(
+        dbus-daemon --session --fork --print-address=1 --print-pid=1)
     export DBUS_SESSION_BUS_ADDRESS=$address QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 }
 # A program that does not answer the reader makes the read fail rather than hang.
 screen_reader() {
-    timeout 10 "$screen_reader_python" "$(dirname "${BASH_SOURCE[0]}")/../tests/support/screen_reader.py" "$@"
+    timeout 10 "$screen_reader_python" \
+        "$(dirname "${BASH_SOURCE[0]}")/../tests/support/screen_reader.py" "$@"
 }
 
 # outer_frame WINDOW: prints "X Y WIDTH HEIGHT" of the frame around a client window: its position
