@@ -9,25 +9,16 @@ tools/setup.sh test
 
 jobs=$(nproc)
 
-# skip_reasons RESULTS.xml: ctest names the tests it skipped but not why; each says why in its
-# output. A GoogleTest case gives the reason after "Skipped", a script its last line.
+# skip_reasons RESULTS.xml: ctest names the tests it skipped but not why; each says why last in
+# its output, GoogleTest's own lines aside.
 skip_reasons() {
     python3 - "$1" <<'EOF'
 import sys, xml.etree.ElementTree as tree
 for case in tree.parse(sys.argv[1]).iter("testcase"):
-    if case.get("status") != "notrun":
-        continue
-    lines = [line.strip() for line in (case.findtext("system-out") or "").splitlines()]
-    reason, taking = [], False
-    for line in lines:
-        if line.endswith(": Skipped"):
-            taking = True
-        elif line.startswith("["):
-            taking = False
-        elif taking and line:
-            reason.append(line)
-    last = next((line for line in reversed(lines) if line), "")
-    print(f"  skipped {case.get('name')}: {' '.join(reason) or last or '(it gave no reason)'}")
+    said = [line.strip() for line in (case.findtext("system-out") or "").splitlines()
+            if line.strip() and not line.lstrip().startswith("[")]
+    if case.get("status") == "notrun":
+        print(f"  skipped {case.get('name')}: {said[-1] if said else '(it gave no reason)'}")
 EOF
 }
 

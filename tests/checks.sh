@@ -1,7 +1,9 @@
 # Sourced by the test scripts: checks that count their failures and go on, so that one run
-# reports every check that fails. A script ends with: [ "$failures" -eq 0 ].
+# reports every check that fails. A script ends with: finish_checks "WHAT WAS CHECKED".
 
 failures=0
+
+ok() { echo "ok: $*"; }
 
 fail() {
     echo "FAIL: $*" >&2
@@ -9,5 +11,11 @@ fail() {
 }
 
 expect_equal() { # WHAT EXPECTED ACTUAL
-    if [ "$2" = "$3" ]; then echo "ok: $1: $3"; else fail "$1: expected $2, got $3"; fi
+    if [ "$2" = "$3" ]; then ok "$1: $3"; else fail "$1: expected '$2', got '$3'"; fi
+}
+
+# finish_checks WHAT: the count of failures, and the script's status.
+finish_checks() {
+    echo "$1: $failures failure(s)"
+    [ "$failures" -eq 0 ]
 }

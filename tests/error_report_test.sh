@@ -18,12 +18,12 @@ start_own_x_server --wm 1024x768
 program_pid=$!
 window=$(wait_for_window "$title") || { echo "window \"$title\" did not appear" >&2; exit 1; }
 
-click_control "$window" "$name" "$box" 1 key ctrl+a
-xdotool type "$text"
+type_into "$window" "$name" "$box" "$text"
 click_control "$window" "$name" "$button"
 
+# Every report is logged before its box shows: a second box, now or after OK, would leave a
+# second line in the log.
 message=$(wait_for_window "$report") || { echo "no box titled \"$report\"" >&2; exit 1; }
-sleep 0.5 # a second box would come now
 boxes=$(xdotool search --onlyvisible --name "^$report\$" | wc -l)
 [ "$boxes" -eq 1 ] || { echo "$boxes boxes titled \"$report\"" >&2; exit 1; }
 xdotool search --onlyvisible --name "^$title\$" >/dev/null ||

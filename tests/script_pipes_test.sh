@@ -73,5 +73,4 @@ for script in "${scripts[@]}"; do
     found=$(early_readers <"$script")
     [ -z "$found" ] || fail "${script#"$source_dir"/} pipes into a reader that stops early:"$'\n'"$found"
 done
-echo "${#scripts[@]} scripts: $failures failure(s)"
-[ "$failures" -eq 0 ]
+finish_checks "${#scripts[@]} scripts"

@@ -6,14 +6,16 @@
 # returns once openbox manages windows. On exit, the program whose process id is in program_pid,
 # the window manager and the server are ended by their process ids.
 #
-# The controls' positions and the wait for a process come with it, from controls.sh.
+# The controls' positions and the wait for a process come with it, from controls.sh, and below,
+# what a person does with them and waits for.
 
 source "$(dirname "${BASH_SOURCE[0]}")/controls.sh"
 
-xvfb_pid= program_pid= xvfb_dir= wm_pid=
+xvfb_pid= program_pid= xvfb_dir= wm_pid= bus_pid=
 
 stop_own_x_server() {
     [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null || true
+    [ -n "$bus_pid" ] && kill "$bus_pid" 2>/dev/null || true
     [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null || true
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
     wait 2>/dev/null || true
@@ -91,6 +93,28 @@ start_window_manager() {
     exit 1
 }
 
+# start_accessibility_bus: a session bus of the script's own, on which the programs it starts
+# from now on offer their controls to a screen reader, and screen_reader, which reads them there
+# (tests/support/screen_reader.py). The system's own python has the distribution's bindings;
+# another one on the path may not.
+start_accessibility_bus() {
+    command -v dbus-daemon >/dev/null ||
+        { echo "missing dbus-daemon: run tools/setup.sh" >&2; exit 1; }
+    screen_reader_python=python3
+    "$screen_reader_python" -c 'import pyatspi' 2>/dev/null || screen_reader_python=/usr/bin/python3
+    "$screen_reader_python" -c 'import pyatspi' 2>/dev/null ||
+        { echo "missing python3-pyatspi: run tools/setup.sh" >&2; exit 1; }
+    local address
+    { read -r address && read -r bus_pid; } < <(
+        dbus-daemon --session --fork --print-address=1 --print-pid=1)
+    export DBUS_SESSION_BUS_ADDRESS=$address QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+}
+# A program that does not answer the reader makes the read fail rather than hang.
+screen_reader() {
+    timeout 10 "$screen_reader_python" \
+        "$(dirname "${BASH_SOURCE[0]}")/../tests/support/screen_reader.py" "$@"
+}
+
 # outer_frame WINDOW: prints "X Y WIDTH HEIGHT" of the frame around a client window: its position
 # and size on the screen, borders and title bar included, from the manager's _NET_FRAME_EXTENTS.
 outer_frame() {
@@ -114,6 +138,30 @@ settled_frame() {
         sleep 0.05
     done
     echo "$now"
+}
+
+# wait_until SECONDS COMMAND...: runs the command until it succeeds, for up to SECONDS; fails if
+# it never does.
+wait_until() {
+    local end=$((SECONDS + $1))
+    shift
+    until "$@"; do
+        [ "$SECONDS" -lt "$end" ] || return 1
+        sleep 0.05
+    done
+}
+
+# type_into WINDOW PROGRAM BOX TEXT: a box's text replaced as a person does it: a click into the
+# box, all of its text selected, the new text typed.
+type_into() {
+    click_control "$1" "$2" "$3" 1 key ctrl+a type "$4"
+}
+
+# control_picture WINDOW PROGRAM CONTROL FILE: the control as the screen shows it, in a PNG.
+control_picture() {
+    local x y w h
+    read -r x y w h < <(control_rect "$2" "$3")
+    import -window "$1" -crop "${w}x$h+$x+$y" +repage "$4"
 }
 
 # wait_for_window "TITLE": prints the id of the visible window with exactly that title.

@@ -33,10 +33,8 @@ if [ "$which" = kelvane ]; then
 else
     first=$(wait_for_window "Tessaly Calculator")
     second=$first
-    click_control "$first" tessaly NText --repeat 3 1
-    xdotool key --window "$first" ctrl+a type 32
-    click_control "$first" tessaly nT --repeat 3 1
-    xdotool key --window "$first" ctrl+a type 3
+    type_into "$first" tessaly NText 32
+    type_into "$first" tessaly nT 3
     click_control "$first" tessaly StartSyncCommand
     # Out of the picture, so that no button shows the pointer over it.
     xdotool mousemove 1000 700

@@ -57,8 +57,7 @@ box_text() { # CONTROL: the text of the box, by way of the clipboard
     timeout 5 xclip -o -selection clipboard
 }
 
-click_control "$window" tessaly NText --repeat 3 1
-xdotool key --window "$window" ctrl+a type "$index"
+type_into "$window" tessaly NText "$index"
 
 smaller() { # A [B]: the smaller number, or A when B is empty
     awk -v a="$1" -v b="$2" 'BEGIN { print (b == "" || a + 0 < b + 0) ? a + 0 : b }'

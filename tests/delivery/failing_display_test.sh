@@ -43,9 +43,9 @@ stop_serving() {
     rm -f "$fake_socket"
 }
 
-# check WHAT LIMIT: runs the program on the fake display and expects status 1 within LIMIT
-# seconds with one line of its own.
-check() {
+# expect_refused WHAT LIMIT: runs the program on the fake display and expects status 1 within
+# LIMIT seconds with one line of its own.
+expect_refused() {
     local err status
     err=$(env -u WAYLAND_DISPLAY DISPLAY=":$fake" timeout "$2" "$program" 2>&1 >/dev/null)
     status=$?
@@ -68,16 +68,15 @@ for bytes in $(seq 1000 500 30000); do
                    syswrite($c, substr($buf, 0, $ARGV[1] - $passed)); last RELAY }
                $passed += length $buf; syswrite($c, $buf) } }
            close $c; close $x; @open = ();' "$real_socket" "$bytes"
-    check "server cut after $bytes bytes" 15
+    expect_refused "server cut after $bytes bytes" 15
     stop_serving
 done
 
 # A server that takes the connection and never answers.
 serve ''
 started=$SECONDS
-check "a server that never answers" 15
+expect_refused "a server that never answers" 15
 [ $((SECONDS - started)) -le 12 ] || fail "the silent server held the program $((SECONDS - started)) s"
 stop_serving
 
-echo "$base against failing displays: $failures failure(s)"
-[ "$failures" -eq 0 ]
+finish_checks "$base against failing displays"

@@ -108,5 +108,4 @@ xvfb_pid=
 expect_lost "kelvane, its X server ended" \
     "kelvane: lost the X display \"$DISPLAY\" (its server ended, or the compositor it ran in)"
 
-echo "lost displays: $failures failure(s)"
-[ "$failures" -eq 0 ]
+finish_checks "lost displays"

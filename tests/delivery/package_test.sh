@@ -141,5 +141,4 @@ if ! TMPDIR=$work/tmp lintian --fail-on error,warning,info --display-info "$deb"
     cat "$work/lintian.log" >&2
 fi
 
-echo "package: $failures failure(s)"
-[ "$failures" -eq 0 ]
+finish_checks "package"

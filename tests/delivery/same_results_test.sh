@@ -97,5 +97,4 @@ for picture in "$work/reference.png" "$work"/reference/frame-*.png; do
 done
 [ "$differing" -gt 0 ] || echo "ok: the render and all $frames frames are the same"
 
-echo "same results: $failures failure(s)"
-[ "$failures" -eq 0 ]
+finish_checks "same results"

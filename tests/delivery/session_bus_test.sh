@@ -15,6 +15,7 @@ home=$(mktemp -d)
 runtime=$(mktemp -d)
 chmod 700 "$runtime"
 trap 'stop_own_x_server; rm -rf "$home" "$runtime"' EXIT
+source "$(dirname "${BASH_SOURCE[0]}")/../checks.sh"
 command -v dbus-launch >/dev/null ||
     echo "note: dbus-launch is not installed, so no bus could be launched here either"
 fallback=/tmp/runtime-$(id -un)
@@ -27,23 +28,14 @@ kill "$program_pid"
 wait "$program_pid" || true
 program_pid=
 
-failures=0
 # A launched bus carries the program's environment, this home folder among it.
 for pid in $(pgrep -x dbus-launch; pgrep -x dbus-daemon); do
     if grep -qzx "HOME=$home" "/proc/$pid/environ" 2>/dev/null; then
-        echo "FAIL: $(cat "/proc/$pid/comm") (process $pid) outlived the program" >&2
+        fail "$(cat "/proc/$pid/comm") (process $pid) outlived the program"
         kill "$pid" 2>/dev/null || true
-        failures=$((failures + 1))
     fi
 done
-if [ -n "$(ls -A "$home")" ]; then
-    echo "FAIL: the program left files in its home folder:" >&2
-    find "$home" -mindepth 1 | sed 's/^/  /' >&2
-    failures=$((failures + 1))
-fi
-if [ -z "$fallback_before" ] && [ -e "$fallback" ]; then
-    echo "FAIL: $fallback was made" >&2
-    failures=$((failures + 1))
-fi
-echo "$(basename "$program") without a session bus: $failures failure(s)"
-[ "$failures" -eq 0 ]
+[ -z "$(ls -A "$home")" ] ||
+    fail "the program left files in its home folder:"$'\n'"$(find "$home" -mindepth 1 | sed 's/^/  /')"
+[ -n "$fallback_before" ] || [ ! -e "$fallback" ] || fail "$fallback was made"
+finish_checks "$(basename "$program") without a session bus"

@@ -88,5 +88,4 @@ wait_for_exit 2
 expect_equal "Kelvane's status after its control window went" 0 "$exit_status"
 
 kill -0 "$weston_pid" 2>/dev/null || fail "the compositor ended before the test"
-echo "wayland desktop: $failures failure(s)"
-[ "$failures" -eq 0 ]
+finish_checks "wayland desktop"

@@ -7,25 +7,23 @@ usage: screen_reader_test.py KELVANE [SECONDS]
   SECONDS: the most a read during a run may take (5 unless given).
 """
 import os
-import subprocess
 import sys
-import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from screen_reader import check, failures, named, start_on_bus, timed_read  # noqa: E402
+from screen_reader import (check, click, ended_after, failures, named, node,  # noqa: E402
+                           start_on_bus, text_of, timed_read, wait_for)
 
 program = sys.argv[1]
 bound = float(sys.argv[2]) if len(sys.argv) > 2 else 5.0
 
 kelvane, app, control = start_on_bus(program, "Kelvane", "Control")
-try:
+with ended_after(kelvane):
     idle, tree = timed_read(app)
     print(f"idle: {len(tree)} nodes read in {idle:.3f} s")
 
     # "Simulate", then a read while the run is under way.
-    subprocess.run(["xdotool", "mousemove", "--window", control, "60", "24", "click", "1"],
-                   check=True)
-    time.sleep(1.5)
+    click(node(app, "push button", "Simulate"))
+    wait_for("the age counts up", lambda: text_of(app, "Age") not in (None, "0", " 0"))
     during, tree = timed_read(app)
     print(f"during a run: {len(tree)} nodes read in {during:.3f} s")
     check(f"the tree read during a run within {bound} s", during <= bound, f"{during:.3f} s")
@@ -42,8 +40,5 @@ try:
     check("the legend swatches say what they are", len(swatch) == 1)
     age = [row[4] for row in named(tree, "Age") if row[1] == "text"]
     check("the age is read while the run goes on", age != [" 0"] and age != ["0"], age)
-finally:
-    kelvane.terminate()
-    kelvane.wait(timeout=10)
 
 sys.exit(1 if failures else 0)

@@ -1,5 +1,6 @@
 #include "platform/forms/form.h"
 #include "platform/forms/runtime.h"
+#include "tests/platform/test_form.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -18,23 +19,9 @@
 #include <vector>
 
 using namespace platform;
+using platform::testing::TestForm;
 
 namespace {
-
-// A start-up window with a button whose handler the test chooses.
-class TestForm : public Form {
-  public:
-    TestForm() : Form(QStringLiteral("Test"), 3000, 2000) {
-        button = addButton("Command1", QStringLiteral("Go"), 120, 120, 1200, 400);
-        box =
-            addTextBox("Text1", QStringLiteral("x"), QStringLiteral("Value"), 120, 700, 1200, 375);
-        connectHandler(button, &QPushButton::clicked, [this] { onGo(); });
-        setEndsProgramWhenClosed(true);
-    }
-    std::function<void()> onGo = [] {};
-    QPushButton* button;
-    TextBox* box;
-};
 
 class OtherForm : public Form {
   public:
@@ -61,68 +48,60 @@ TEST_F(Runtime, OneInstancePerWindowClassNotShownByCreation) {
     EXPECT_EQ(&first, &ensureInstance<OtherForm>());
     EXPECT_FALSE(first.isVisible());
     EXPECT_TRUE(hasInstance<OtherForm>());
+    // Only the start-up window ends the program when it closes; any other only hides.
+    first.show();
+    first.close();
+    EXPECT_FALSE(first.isVisible());
+    EXPECT_FALSE(programEnded());
 }
 
-TEST_F(Runtime, EndFromANestedHandlerUnwindsEveryLevel) {
-    auto& form = ensureInstance<TestForm>();
-    form.show();
-    int depth = 0;
-    int resumed = 0;
-    form.onGo = [&] {
-        ++depth;
-        if (depth == 3)
-            endProgram();
-        // Click again from inside this handler's dispatch: a nested handler.
-        setDispatchHook([&] { QTest::mouseClick(form.button, Qt::LeftButton); });
-        dispatchEvents();
-        ++resumed; // never reached once the program has ended
+TEST_F(Runtime, WhatEndsTheProgramEndsItFromAnyDepthOfNestedHandlers) {
+    struct Row {
+        const char* name;
+        int depth; // of the handler that ends the program
+        std::function<void(TestForm&)> end;
+        int status;
+        std::vector<ErrorKind> reports;
     };
-    QTest::mouseClick(form.button, Qt::LeftButton);
-    EXPECT_EQ(depth, 3);
-    EXPECT_EQ(resumed, 0);
-    EXPECT_TRUE(programEnded());
-    EXPECT_EQ(exitStatus(), 0);
-    EXPECT_FALSE(form.isVisible());
-    EXPECT_TRUE(reported.empty());
-    // Once ended, no handler runs any more.
-    form.onGo = [&] { ++resumed; };
-    QTest::mouseClick(form.button, Qt::LeftButton);
-    EXPECT_EQ(resumed, 0);
-}
-
-TEST_F(Runtime, RunTimeErrorIsReportedAndEndsWithStatusOne) {
-    auto& form = ensureInstance<TestForm>();
-    form.show();
-    bool after = false;
-    form.onGo = [&] {
-        raiseOverflow();
-        after = true;
+    const Row rows[] = {
+        {"End", 3, [](TestForm&) { endProgram(); }, 0, {}},
+        {"a run-time error", 1, [](TestForm&) { raiseOverflow(); }, 1, {ErrorKind::Overflow}},
+        {"an error in a nested handler",
+         2,
+         [](TestForm&) { raiseBoundsError(); },
+         1,
+         {ErrorKind::SubscriptOutOfRange}},
+        {"the start-up window closed", 2, [](TestForm& form) { form.close(); }, 0, {}},
     };
-    QTest::mouseClick(form.button, Qt::LeftButton);
-    EXPECT_FALSE(after);
-    ASSERT_EQ(reported.size(), 1u);
-    EXPECT_EQ(reported[0], ErrorKind::Overflow);
-    EXPECT_TRUE(programEnded());
-    EXPECT_EQ(exitStatus(), 1);
-}
-
-TEST_F(Runtime, ErrorInsideANestedHandlerEndsTheOuterOneToo) {
-    auto& form = ensureInstance<TestForm>();
-    form.show();
-    int calls = 0;
-    bool outerResumed = false;
-    form.onGo = [&] {
-        if (++calls == 2)
-            raiseBoundsError();
-        setDispatchHook([&] { QTest::mouseClick(form.button, Qt::LeftButton); });
-        dispatchEvents();
-        outerResumed = true;
-    };
-    QTest::mouseClick(form.button, Qt::LeftButton);
-    EXPECT_FALSE(outerResumed);
-    ASSERT_EQ(reported.size(), 1u);
-    EXPECT_EQ(reported[0], ErrorKind::SubscriptOutOfRange);
-    EXPECT_EQ(exitStatus(), 1);
+    for (const Row& row : rows) {
+        resetProgram();
+        reported.clear();
+        auto& form = ensureInstance<TestForm>();
+        form.show();
+        int depth = 0;
+        int resumed = 0;
+        form.onGo = [&] {
+            if (++depth == row.depth)
+                row.end(form);
+            if (depth > row.depth)
+                return; // it did not end: no deeper
+            // Click again from inside this handler's dispatch: a nested handler.
+            setDispatchHook([&] { QTest::mouseClick(form.button, Qt::LeftButton); });
+            dispatchEvents();
+            ++resumed; // never reached once the program has ended
+        };
+        QTest::mouseClick(form.button, Qt::LeftButton);
+        EXPECT_EQ(depth, row.depth) << row.name;
+        EXPECT_EQ(resumed, 0) << row.name;
+        EXPECT_TRUE(programEnded()) << row.name;
+        EXPECT_EQ(exitStatus(), row.status) << row.name;
+        EXPECT_EQ(reported, row.reports) << row.name;
+        EXPECT_FALSE(form.isVisible()) << row.name;
+        // Once ended, no handler runs any more.
+        form.onGo = [&] { ++resumed; };
+        QTest::mouseClick(form.button, Qt::LeftButton);
+        EXPECT_EQ(resumed, 0) << row.name;
+    }
 }
 
 TEST_F(Runtime, TheReportHasTheProgramsWordsOrThePlainDescriptionAndSaysTheProgramWillClose) {
@@ -216,25 +195,6 @@ TEST_F(Runtime, AWarningShowsOneBoxOverTheActiveWindowAndTheHandlerGoesOn) {
     setWarningReporter(nullptr);
     EXPECT_EQ(captured, std::vector<QString>{QStringLiteral("Again.")});
     EXPECT_EQ(boxes.size(), 1u);
-}
-
-TEST_F(Runtime, ClosingTheStartUpWindowEndsEvenDuringAHandler) {
-    auto& form = ensureInstance<TestForm>();
-    auto& other = ensureInstance<OtherForm>();
-    form.show();
-    other.show();
-    other.close(); // any other window only hides
-    EXPECT_FALSE(programEnded());
-    bool resumed = false;
-    form.onGo = [&] {
-        setDispatchHook([&] { form.close(); });
-        dispatchEvents();
-        resumed = true;
-    };
-    QTest::mouseClick(form.button, Qt::LeftButton);
-    EXPECT_FALSE(resumed);
-    EXPECT_TRUE(programEnded());
-    EXPECT_EQ(exitStatus(), 0);
 }
 
 TEST_F(Runtime, EveryDispatchPointRunsTheHookAndTheEndTestHoweverCloseTogether) {
@@ -394,78 +354,6 @@ TEST_F(Runtime, StartProgramShowsTheStartUpWindow) {
                   [] { ensureInstance<TestForm>().show(); }});
     EXPECT_TRUE(ensureInstance<TestForm>().isVisible());
     EXPECT_FALSE(programEnded());
-}
-
-TEST_F(Runtime, TextBoxReportsClicksNotTyping) {
-    auto& form = ensureInstance<TestForm>();
-    form.show();
-    int clicks = 0;
-    QObject::connect(form.box, &TextBox::clicked, [&] { ++clicks; });
-    QTest::keyClicks(form.box, QStringLiteral("abc"));
-    EXPECT_EQ(clicks, 0);
-    QTest::mouseClick(form.box, Qt::LeftButton);
-    EXPECT_EQ(clicks, 1);
-    QTest::mouseClick(form.box, Qt::RightButton);
-    EXPECT_EQ(clicks, 1);
-}
-
-TEST_F(Runtime, ATextWiderThanItsBoxShowsItsBeginning) {
-    auto& form = ensureInstance<TestForm>();
-    form.show();
-    form.box->setText(QStringLiteral(" 0.000813895123456789"));
-    EXPECT_EQ(form.box->cursorPosition(), 0);
-    const QImage shown = form.box->grab().toImage();
-    const QString beginning = QStringLiteral(" 0.000813895123456789").left(4);
-    form.box->setText(beginning);
-    // The first characters are drawn in the same place whether or not the rest follows.
-    const QImage start = form.box->grab().toImage();
-    const int width = (form.box->width() - form.box->textRoom()) / 2 +
-                      form.box->fontMetrics().horizontalAdvance(beginning);
-    EXPECT_EQ(shown.copy(0, 0, width, shown.height()), start.copy(0, 0, width, start.height()));
-}
-
-TEST_F(Runtime, GeometryInTwips) {
-    auto& form = ensureInstance<TestForm>();
-    ASSERT_DOUBLE_EQ(form.twipsPerPixelX(), 15.0); // the offscreen screen has 96 dpi
-    EXPECT_EQ(form.size(), QSize(200, 133));
-    EXPECT_EQ(form.button->geometry(), QRect(8, 8, 80, 27));
-    form.setLeftTwips(1500.0f);
-    form.setTopTwips(750.0f);
-    EXPECT_FLOAT_EQ(form.leftTwips(), 1500.0f);
-    EXPECT_FLOAT_EQ(form.topTwips(), 750.0f);
-    EXPECT_EQ(form.scaleMode(), Twips);
-    EXPECT_FLOAT_EQ(form.scaleWidth(), 3000.0f);
-    form.setScaleMode(Pixels);
-    EXPECT_FLOAT_EQ(form.scaleWidth(), 200.0f);
-    EXPECT_FLOAT_EQ(form.scaleHeight(), 133.0f);
-    EXPECT_THROW(form.setScaleMode(2), RuntimeError);
-}
-
-TEST(Placement, AFrameIsKeptWithinItsAreaMovedBackJustEnough) {
-    struct Row {
-        float start, extent, expected;
-    };
-    // An area from 0 to 20490 twips (1366 pixels).
-    const Row rows[] = {
-        {4995, 6180, 4995},   // fits
-        {14310, 6180, 14310}, // ends on the edge
-        {14325, 6180, 14310}, // one pixel over
-        {30000, 6180, 14310}, // far off
-        {-450, 6180, 0},      // before the start
-        {900, 25000, 0},      // larger than the area: its start stays in reach
-        {-1e30f, 6180, 0},
-    };
-    for (const auto& row : rows)
-        EXPECT_FLOAT_EQ(keptWithin(row.start, row.extent, 0, 20490), row.expected) << row.start;
-}
-
-TEST_F(Runtime, ControlArrayMembersMustExist) {
-    ControlArray<QWidget> array;
-    QWidget a;
-    array.append(&a);
-    EXPECT_EQ(&array(0), &a);
-    EXPECT_THROW(array(1), RuntimeError);
-    EXPECT_THROW(array(-1), RuntimeError);
 }
 
 } // namespace

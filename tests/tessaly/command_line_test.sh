@@ -18,11 +18,7 @@ export QT_QPA_PLATFORM=xcb
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-ok() { echo "ok: $1"; }
 source "$(dirname "${BASH_SOURCE[0]}")/../checks.sh"
-check() { # WHAT EXPECTED ACTUAL
-    if [ "$2" = "$3" ]; then ok "$1: $3"; else fail "$1: expected '$2', got '$3'"; fi
-}
 said() { # WHAT TEXT FILE...
     if grep -qF -- "$2" "${@:3}"; then ok "$1 says '$2'"; else
         fail "$1 does not say '$2':"
@@ -30,11 +26,12 @@ said() { # WHAT TEXT FILE...
     fi
 }
 
-# STATUS|WHAT IT SAYS ON STANDARD OUTPUT OR ERROR|ARGUMENTS
+# STATUS|WHAT IT SAYS ON STANDARD OUTPUT OR ERROR|ARGUMENTS. How options are read, and the
+# words of every usage error, are the command-line suites'; here is what the real program does.
 while IFS='|' read -r status text arguments; do
     read -ra argv <<<"$arguments"
     "${launcher[@]}" "$tessaly" "${argv[@]}" >"$work/out" 2>"$work/err"
-    check "$arguments: status" "$status" "$?"
+    expect_equal "$arguments: status" "$status" "$?"
     said "$arguments" "$text" "$work/out" "$work/err"
 done <<'ROWS'
 0|Fibonacci number of index 20: 6765 (10945 counted calls a cycle)|--index 20 --cycles 3
@@ -45,11 +42,7 @@ done <<'ROWS'
 2|--index: 'abc' is not a number.|--index abc
 2|--index: '4e' is not a number.|--index 4e
 2|--cycles: the number of cycles is a whole number from 1 to 1000000, not '-3'.|--index 5 --cycles -3
-2|not '0'|--index 5 --cycles 0
-2|Unknown option 'bogus'|--index 5 --bogus
-2|Missing value after '--cycles'|--index 5 --cycles
 2|give --index NUMBER|--cycles 3
-2|is given more than once|--index 5 --index 6
 1|tessaly: The Fibonacci number of index 93 is larger than this calculator can hold (64 bits); the largest index it can compute is 92.|--index 93
 1|too large to read as a number|--index 1e999
 0|index  result  counted calls  seconds, mean ± sd|--index 20..23 --cycles 2
@@ -62,13 +55,13 @@ ROWS
 
 # Results that cannot be written are a failure, not a run that went well.
 "${launcher[@]}" "$tessaly" --index 5 >/dev/full 2>"$work/err"
-check "--index 5 >/dev/full: status" 1 "$?"
+expect_equal "--index 5 >/dev/full: status" 1 "$?"
 said "--index 5 >/dev/full" "tessaly: cannot write the results: No space left on device" "$work/err"
 
 # The JSON document, parsed.
 "${launcher[@]}" "$tessaly" --index 20 --cycles 3 --json >"$work/json" 2>"$work/err"
-check "--json: status" 0 "$?"
-check "--json: standard error" "" "$(cat "$work/err")"
+expect_equal "--json: status" 0 "$?"
+expect_equal "--json: standard error" "" "$(cat "$work/err")"
 python3 - "$work/json" <<'PY' && ok "--json: the document" || fail "--json: the document"
 import json, sys
 d = json.load(open(sys.argv[1]))
@@ -79,17 +72,12 @@ assert (d["index"], d["cycles"], d["result"], d["counted_calls_per_cycle"]) == (
 assert (d["format_version"], d["warmup"]) == (1, 0), d
 assert (d["cycles_done"], d["cancelled"], d["version"]) == (3, False, "1.00")
 assert isinstance(d["processor"], str) and d["processor"], d["processor"]
-s, st = d["seconds"], d["statistics"]
-assert len(s) == 3 and all(x >= 0 for x in s), s
-assert (st["min"], st["max"]) == (min(s), max(s)), st
-assert abs(st["mean"] - sum(s) / 3) <= 1e-12, st
-assert st["median"] == sorted(s)[1], st
-assert abs(st["nanoseconds_per_call"] * st["calls_per_second"] - 1e9) <= 1e-3, st
+assert len(d["seconds"]) == 3 and all(x >= 0 for x in d["seconds"]), d["seconds"]
 PY
 
 # The warm-up's cycles run, and are left out of every figure.
 "${launcher[@]}" "$tessaly" --index 20 --cycles 2 --warmup 3 --json >"$work/json" 2>"$work/err"
-check "--warmup: status" 0 "$?"
+expect_equal "--warmup: status" 0 "$?"
 python3 -c 'import json, sys; d = json.load(open(sys.argv[1]))
 assert (d["warmup"], d["cycles_done"], len(d["seconds"])) == (3, 2, 2), d' "$work/json" &&
     ok "--warmup: two cycles kept of five" || fail "--warmup: the document"
@@ -108,17 +96,17 @@ d["index"] = 25
 json.dump(d, open(sys.argv[1] + "/b.json", "w"))
 PY
 "${launcher[@]}" "$tessaly" --saved "$work/a.json" --compare "$work/a.json" >"$work/out" 2>"$work/err"
-check "a run against itself: status" 0 "$?"
+expect_equal "a run against itself: status" 0 "$?"
 said "a run against itself" "$work/a.json is 1.00 ± " "$work/out"
 said "a run against itself" "no significant difference: Welch's t-test gives p = 1 (t = 0 with 10 degrees of freedom), not below 0.05" "$work/out"
 "${launcher[@]}" "$tessaly" --saved "$work/a.json" --export-csv "$work/saved.csv" >/dev/null 2>"$work/err"
-check "a saved run into a table: status" 0 "$?"
-check "a saved run into a table: a row a cycle" 7 "$(wc -l <"$work/saved.csv")"
+expect_equal "a saved run into a table: status" 0 "$?"
+expect_equal "a saved run into a table: a row a cycle" 7 "$(wc -l <"$work/saved.csv")"
 "${launcher[@]}" "$tessaly" --saved "$work/fast.json" --compare "$work/slow.json" >"$work/out" 2>"$work/err"
 said "a run against one three times slower" "$work/fast.json is 3.00 ± 0.11 times faster than $work/slow.json" "$work/out"
 said "a run against one three times slower" "significant difference: Welch's t-test gives p = " "$work/out"
 "${launcher[@]}" "$tessaly" --index 24 --cycles 3 --compare "$work/a.json" --json >"$work/json" 2>"$work/err"
-check "a run compared, as JSON: status" 0 "$?"
+expect_equal "a run compared, as JSON: status" 0 "$?"
 python3 - "$work/json" <<'PY' && ok "a run compared, as JSON" || fail "a run compared, as JSON"
 import json, sys
 d = json.load(open(sys.argv[1]))
@@ -129,7 +117,7 @@ assert c["test"] == "Welch's t-test" and 0 <= c["p"] <= 1 and c["speed_ratio"] >
 assert c["speed"].startswith("this run is "), c
 PY
 "${launcher[@]}" "$tessaly" --index 24 --compare "$work/a.json" >"$work/out" 2>"$work/err"
-check "one cycle compared: status" 0 "$?"
+expect_equal "one cycle compared: status" 0 "$?"
 said "one cycle compared" "no significance test: this run has 1 cycle, and Welch's t-test needs 2 or more in each run" "$work/out"
 
 # Baselines refused before anything runs: status 2 and one line that says why.
@@ -139,9 +127,9 @@ echo '{"name": "something else"}' >"$work/other.json"
 while IFS='|' read -r text arguments; do
     read -ra argv <<<"${arguments//WORK/$work}"
     "${launcher[@]}" "$tessaly" "${argv[@]}" >"$work/out" 2>"$work/err"
-    check "$arguments: status" 2 "$?"
-    check "$arguments: standard output" "" "$(cat "$work/out")"
-    check "$arguments: lines on standard error" 1 "$(wc -l <"$work/err")"
+    expect_equal "$arguments: status" 2 "$?"
+    expect_equal "$arguments: standard output" "" "$(cat "$work/out")"
+    expect_equal "$arguments: lines on standard error" 1 "$(wc -l <"$work/err")"
     said "$arguments" "${text//WORK/$work}" "$work/err"
 done <<'ROWS'
 tessaly: 'WORK/a.json' times index 24, not 25: only runs of one index compare.|--index 25 --compare WORK/a.json
@@ -158,8 +146,8 @@ ROWS
 # cannot take its file is refused before the run; a write that fails is said after the figures.
 "${launcher[@]}" "$tessaly" --index 20..23 --cycles 2 --plot "$work/scan.png" \
     --export-csv "$work/scan.csv" --export-markdown "$work/scan.md" >"$work/out" 2>"$work/err"
-check "a scan into files: status" 0 "$?"
-check "a scan into files: standard error" "" "$(cat "$work/err")"
+expect_equal "a scan into files: status" 0 "$?"
+expect_equal "a scan into files: standard error" "" "$(cat "$work/err")"
 python3 - "$work" <<'PY' && ok "a scan's files" || fail "a scan's files"
 import struct, sys
 work = sys.argv[1]
@@ -173,11 +161,11 @@ md = open(f"{work}/scan.md", encoding="utf-8").read().splitlines()
 assert len(md) == 6 and md[1].startswith("| ---: |") and md[5].startswith("| 23 | 28657 |"), md
 PY
 "${launcher[@]}" "$tessaly" --index 5 --export-csv "$work" >"$work/out" 2>"$work/err"
-check "--export-csv FOLDER: status" 1 "$?"
+expect_equal "--export-csv FOLDER: status" 1 "$?"
 said "--export-csv FOLDER" "cannot write the CSV table to '$work': " "$work/err"
-check "--export-csv FOLDER: no run" "" "$(cat "$work/out")"
+expect_equal "--export-csv FOLDER: no run" "" "$(cat "$work/out")"
 "${launcher[@]}" "$tessaly" --index 5 --export-markdown "$work/none/a.md" >"$work/out" 2>"$work/err"
-check "--export-markdown into no folder: status" 1 "$?"
+expect_equal "--export-markdown into no folder: status" 1 "$?"
 said "--export-markdown into no folder" "cannot write the Markdown table to '$work/none/a.md': " "$work/err"
 said "--export-markdown into no folder: the figures all the same" "Fibonacci number of index 5: 5" "$work/out"
 
@@ -200,11 +188,11 @@ interrupt() { # SIGNAL SECONDS ARGUMENTS...
         fail "$signal: ended only $took ms after it"
 }
 interrupt INT 0.3 --index 45 --cycles 2
-check "SIGINT at index 45: status" 130 "$status"
-check "SIGINT at index 45: output" "cancelled after 0 of 2 cycles
+expect_equal "SIGINT at index 45: status" 130 "$status"
+expect_equal "SIGINT at index 45: output" "cancelled after 0 of 2 cycles
 no cycle finished: no result" "$(cat "$work/out")"
 interrupt TERM 0.3 --index 45 --json
-check "SIGTERM at index 45: status" 143 "$status"
+expect_equal "SIGTERM at index 45: status" 143 "$status"
 python3 -c 'import json, sys; d = json.load(open(sys.argv[1]))
 assert (d["cancelled"], d["cycles_done"], d["result"], d["statistics"]) == (True, 0, None, None)' \
     "$work/out" && ok "SIGTERM: the document says so" || fail "SIGTERM: the document"
@@ -215,7 +203,7 @@ python3 -c 'import json, sys; d = json.load(open(sys.argv[1]))
 assert d["counted_calls_per_cycle"] == 12200160415121876737, d["counted_calls_per_cycle"]' \
     "$work/out" && ok "index 92: the exact count" || fail "index 92: the count is not exact"
 interrupt INT 1 --index 35 --cycles 1000000
-check "SIGINT after cycles of index 35: status" 130 "$status"
+expect_equal "SIGINT after cycles of index 35: status" 130 "$status"
 said "SIGINT after cycles of index 35" "Fibonacci number of index 35: 9227465" "$work/out"
 said "SIGINT after cycles of index 35" "seconds per cycle, min and max: " "$work/out"
 grep -qE '^cancelled after [1-9][0-9]* of 1000000 cycles$' "$work/out" &&
@@ -232,12 +220,12 @@ for ((tries = 0; tries < 6000; tries++)); do
 done
 kill -INT "$pid"
 wait "$pid"
-check "SIGINT in a scan: status" 130 "$?"
+expect_equal "SIGINT in a scan: status" 130 "$?"
 done_rows=$(grep -cE '^ +[0-9]+ +[0-9]+ +[0-9]+ ' "$work/out")
 [ "$done_rows" -ge 4 ] && ok "SIGINT in a scan: $done_rows rows" || fail "SIGINT in a scan: $done_rows rows"
 said "SIGINT in a scan" "cancelled after $done_rows of 31 indices" "$work/out"
 said "SIGINT in a scan" "growth per index step: " "$work/out"
-check "SIGINT in a scan: the table's rows" "$((done_rows + 1))" "$(wc -l <"$work/cut.csv")"
+expect_equal "SIGINT in a scan: the table's rows" "$((done_rows + 1))" "$(wc -l <"$work/cut.csv")"
 set +m
 
 # A signal while the output waits on a full pipe that nobody reads: once the pipe is read at last,
@@ -318,9 +306,8 @@ else
     echo "note: no script(1), the terminal is not tried"
 fi
 "${launcher[@]}" "$tessaly" --index "$progress_index" --cycles 2 >"$work/out" 2>"$work/err"
-check "progress into a file" "" "$(cat "$work/err")"
+expect_equal "progress into a file" "" "$(cat "$work/err")"
 "${launcher[@]}" "$tessaly" --index "$progress_index" --cycles 2 2>&1 >/dev/null | cat >"$work/err"
-check "progress into a pipe" "" "$(cat "$work/err")"
+expect_equal "progress into a pipe" "" "$(cat "$work/err")"
 
-[ "$failures" -eq 0 ] || { echo "$failures failure(s)" >&2; exit 1; }
-echo "all passed"
+finish_checks "tessaly on the command line"

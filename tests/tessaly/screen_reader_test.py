@@ -10,46 +10,16 @@ usage: screen_reader_test.py TESSALY [SECONDS]
 import os
 import subprocess
 import sys
-import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from screen_reader import (check, failures, named, read_tree, start_on_bus,  # noqa: E402
-                           timed_read)
+from screen_reader import (check, ended_after, failures, named, node, start_on_bus,  # noqa: E402
+                           text_of, timed_read, wait_for)
 
 program = sys.argv[1]
 bound = float(sys.argv[2]) if len(sys.argv) > 2 else 1.0
 here = os.path.dirname(os.path.abspath(__file__))
 # Long enough a run that it is still under way after every check: it is cancelled at the end.
 index, cycles = "40", "30000"
-
-
-def node(app, role, name):
-    """The first node of this role and name, found the way a screen reader finds it."""
-    def search(at):
-        if at.getRoleName() == role and at.name == name:
-            return at
-        for child in at:
-            found = search(child) if child is not None else None
-            if found is not None:
-                return found
-        return None
-    return search(app)
-
-
-def text_of(app, name):
-    rows = [row[4] for row in named(read_tree(app), name) if row[1] == "text"]
-    return rows[0] if rows else None
-
-
-def wait_for(what, condition, seconds=30):
-    end = time.monotonic() + seconds
-    while time.monotonic() < end:
-        if condition():
-            check(what, True)
-            return True
-        time.sleep(0.1)
-    check(what, False, f"not within {seconds} s")
-    return False
 
 
 def control_picture(window, control):
@@ -63,7 +33,7 @@ def control_picture(window, control):
 
 
 tessaly, app, window = start_on_bus(program, "Tessaly", "Tessaly Calculator")
-try:
+with ended_after(tessaly):
     idle, tree = timed_read(app)
     print(f"idle: {len(tree)} nodes read in {idle:.3f} s")
 
@@ -92,9 +62,5 @@ try:
     check("the run ended before its last cycle", done is not None and int(done) < int(cycles), done)
     node(app, "push button", "End").queryAction().doAction(0)
     check("End ends the program with status 0", tessaly.wait(timeout=10) == 0)
-finally:
-    if tessaly.poll() is None:
-        tessaly.terminate()
-        tessaly.wait(timeout=10)
 
 sys.exit(1 if failures else 0)

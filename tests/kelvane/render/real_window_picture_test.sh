@@ -63,8 +63,7 @@ for row in "${rows[@]}"; do
     program_pid=$!
     control=$(wait_for_window Control) || { echo "no window Control" >&2; exit 1; }
     if [ "$factor" != 1 ]; then
-        click_control "$control" kelvane Tnc --repeat 3 1
-        xdotool key --window "$control" ctrl+a type "$factor"
+        type_into "$control" kelvane Tnc "$factor"
     fi
     [ "$random" = yes ] || click_control "$control" kelvane TRandom
     [ "$dynamic" = yes ] || click_control "$control" kelvane TDynamic
