@@ -22,11 +22,6 @@ client_size() {
     xwininfo -id "$1" | awk '/^ *Width:/ {w=$NF} /^ *Height:/ {h=$NF} END {print w "x" h}'
 }
 
-# A position in twips of the screen, turned to pixels as the forms do: 15 twips a pixel.
-plus_twips() { # PIXELS TWIPS
-    echo $(((($1 * 15 + $2) * 2 + 15) / 30))
-}
-
 # ---- Kelvane --------------------------------------------------------------------------------
 "$kelvane" &
 program_pid=$!
@@ -35,33 +30,11 @@ expect_equal "Control client size" 312x206 "$(client_size "$control")"
 
 simulate() { click_control "$control" kelvane Command1; }
 
-# The display's frame is level with the control's frame and 5000 twips right of its left edge,
-# once the program has placed it.
-beside=
-display_beside_control() {
-    local cx cy dx dy
-    read -r cx cy _ < <(settled_frame "$control")
-    read -r dx dy _ < <(settled_frame "$display")
-    beside="$(plus_twips "$cx" 5000) $cy:$dx $dy"
-    [ "${beside%:*}" = "${beside#*:}" ]
-}
-check_display_beside_control() { # WHEN
-    wait_until 5 display_beside_control || true
-    expect_equal "display frame $1" "${beside%:*}" "${beside#*:}"
-}
-
 simulate
 display=$(wait_for_window Display) || { echo "no window Display" >&2; exit 1; }
-check_display_beside_control "after the first Simulate"
 expect_equal "Display client size" 410x364 "$(client_size "$display")"
 
-simulate
-check_display_beside_control "after a second Simulate"
-
-xdotool windowmove --sync "$control" 40 500
-simulate
-check_display_beside_control "after the control window moved"
-
+# Where the display lands, first and later, at every scale, is display_placement's to check.
 # Closing the display mid-run hides it; the run goes on, so the age keeps changing.
 wmctrl -i -c "$display"
 map_state=
@@ -77,10 +50,9 @@ wait_until 5 age_moved && ok "the run goes on with the display closed" ||
     fail "the age stopped changing after the display window was closed"
 kill -0 "$program_pid" 2>/dev/null || fail "Kelvane ended when its display window was closed"
 
-# A later "Simulate" shows it again, in its place.
+# A later "Simulate" shows it again.
 simulate
-display=$(wait_for_window Display) || { echo "Display did not come back" >&2; exit 1; }
-check_display_beside_control "shown again after its close button"
+wait_for_window Display >/dev/null || fail "the display did not come back on a later Simulate"
 
 # Closing the control window mid-run ends the program at once, with status 0.
 wmctrl -i -c "$control"

@@ -12,11 +12,11 @@ set -euo pipefail
 kelvane=$1 scales=${2:-1 1.25 1.5 2}
 screen_w=1366 screen_h=768
 here=$(dirname "$0")
-source "$here/../tools/own_x_server.sh"
+source "$here/../../tools/own_x_server.sh"
 start_own_x_server --wm ${screen_w}x${screen_h}
 command -v wmctrl >/dev/null || { echo "missing wmctrl: run tools/setup.sh" >&2; exit 1; }
 
-source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
+source "$here/../checks.sh"
 
 # A search for a window fails outright when a window of the program ended before goes away under
 # it: it is tried again.
