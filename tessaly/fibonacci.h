@@ -32,15 +32,6 @@ class CallCount {
         untilDispatch_ = pace;
     }
 
-    // Counts one call; true when the count has reached a multiple of the pace.
-    bool countOne() {
-        if (--untilDispatch_ != 0) [[likely]]
-            return false;
-        paced_ += pace;
-        untilDispatch_ = pace;
-        return true;
-    }
-
   private:
     std::int64_t paced_ = 0;
     std::int64_t untilDispatch_ = pace;
