@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QStringView>
+
 #include <cstdint>
 #include <optional>
 
@@ -37,8 +39,9 @@ class CallCount {
     std::int64_t untilDispatch_ = pace;
 };
 
-// The overflow error of a Fibonacci number beyond 64 bits.
-[[noreturn, gnu::cold, gnu::noinline]] void raiseResultOverflow();
+// The input that the overflow of a Fibonacci number beyond 64 bits names, with the index as its
+// value.
+inline constexpr QStringView indexInput = u"index";
 
 // The event dispatch that the recursion yields to once every CallCount::pace counted calls.
 using Yield = void (*)();

@@ -3,9 +3,8 @@
 #include <limits>
 
 namespace platform {
-namespace {
 
-template <class Int> Int roundedTo(double value) {
+template <class Int> std::optional<Int> rounded(double value) {
     // nearbyint honours the current rounding mode, which nothing here changes from
     // round-to-nearest-even.
     const double r = std::nearbyint(value);
@@ -14,16 +13,27 @@ template <class Int> Int roundedTo(double value) {
     constexpr double lo = static_cast<double>(std::numeric_limits<Int>::min());
     constexpr double hiExclusive = -lo;
     if (!(r >= lo && r < hiExclusive))
-        raiseOverflow();
+        return std::nullopt;
     return static_cast<Int>(r);
+}
+template std::optional<std::int16_t> rounded(double);
+template std::optional<std::int32_t> rounded(double);
+
+namespace {
+
+template <class Int> Int roundedOrOverflow(double value) {
+    if (const std::optional<Int> r = rounded<Int>(value))
+        return *r;
+    raiseOverflow();
 }
 
 } // namespace
 
 std::int16_t toInt16(double value) {
-    return roundedTo<std::int16_t>(value);
+    return roundedOrOverflow<std::int16_t>(value);
 }
 std::int32_t toInt32(double value) {
-    return roundedTo<std::int32_t>(value);
+    return roundedOrOverflow<std::int32_t>(value);
 }
+
 } // namespace platform
