@@ -1,7 +1,6 @@
 #include "kelvane/forms/form1.h"
 #include "platform/forms/runtime.h"
 #include "tests/platform/fit.h"
-#include "tests/support/scripted_controls.h"
 
 namespace {
 
@@ -19,14 +18,6 @@ TEST(KelvaneFit, CaptionsAndTogglesFit) {
     for (const Row& row : rows)
         EXPECT_LE(fit::width(*row.box, QString::fromLatin1(row.text)), fit::lineEditRoom(*row.box))
             << row.text;
-    platform::resetProgram();
-}
-
-TEST(KelvaneFit, ScriptsFindTheControlsWhereTheFormPutsThem) {
-    platform::resetProgram();
-    auto& form = platform::ensureInstance<kelvane::Form1>();
-    form.show();
-    platform::testing::expectScriptedControlsInPlace(form, QStringLiteral("kelvane"));
     platform::resetProgram();
 }
 
