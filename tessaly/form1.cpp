@@ -111,11 +111,7 @@ void Form1::StartSyncCommand_Click() {
     cntx = 0;
     platform::dispatchEvents();
 
-    const std::optional<std::int32_t> rounded = platform::rounded<std::int32_t>(cycles);
-    if (!rounded)
-        platform::raiseOverflow(QStringLiteral("The number of cycles is beyond 32 bits."),
-                                {cyclesInput.toString(), {}, cycles});
-    const std::int32_t lastCycle = *rounded;
+    const std::int32_t lastCycle = platform::toInt32(cycles, {cyclesInput.toString(), {}, cycles});
     std::optional<std::int64_t> result;
     bool cycleUncut = true;
     // 64 bits, so that a last cycle of 2147483647 still ends the loop.

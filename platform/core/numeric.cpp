@@ -1,10 +1,12 @@
 #include "platform/core/numeric.h"
 
 #include <limits>
+#include <optional>
 
 namespace platform {
+namespace {
 
-template <class Int> std::optional<Int> rounded(double value) {
+template <class Int> std::optional<Int> roundedTo(double value) {
     // nearbyint honours the current rounding mode, which nothing here changes from
     // round-to-nearest-even.
     const double r = std::nearbyint(value);
@@ -16,24 +18,20 @@ template <class Int> std::optional<Int> rounded(double value) {
         return std::nullopt;
     return static_cast<Int>(r);
 }
-template std::optional<std::int16_t> rounded(double);
-template std::optional<std::int32_t> rounded(double);
 
-namespace {
-
-template <class Int> Int roundedOrOverflow(double value) {
-    if (const std::optional<Int> r = rounded<Int>(value))
+template <class Int> Int roundedOrOverflow(double value, const Cause& cause) {
+    if (const std::optional<Int> r = roundedTo<Int>(value))
         return *r;
-    raiseOverflow();
+    raiseOverflow({}, cause);
 }
 
 } // namespace
 
-std::int16_t toInt16(double value) {
-    return roundedOrOverflow<std::int16_t>(value);
+std::int16_t toInt16(double value, const Cause& cause) {
+    return roundedOrOverflow<std::int16_t>(value, cause);
 }
-std::int32_t toInt32(double value) {
-    return roundedOrOverflow<std::int32_t>(value);
+std::int32_t toInt32(double value, const Cause& cause) {
+    return roundedOrOverflow<std::int32_t>(value, cause);
 }
 
 } // namespace platform

@@ -5,28 +5,19 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
-#include <optional>
 
 namespace platform {
 
 // Conversions round to the nearest whole number, a tie going to the even neighbour
-// (0.5 -> 0, 2.5 -> 2, 3.5 -> 4). None where the value is outside the target's range, for
-// std::int16_t and std::int32_t.
-template <class Int> std::optional<Int> rounded(double value);
-
-// The same, where a value outside the target's range is the overflow error.
-std::int16_t toInt16(double value);
-std::int32_t toInt32(double value);
+// (0.5 -> 0, 2.5 -> 2, 3.5 -> 4); a value outside the target's range is the overflow error, with
+// the cause given.
+std::int16_t toInt16(double value, const Cause& cause = {});
+std::int32_t toInt32(double value, const Cause& cause = {});
 
 // The floating-point status after a result: with finite operands, an invalid operation gives a
 // NaN and a division by zero or an overflow gives an infinity, so testing the result is enough.
-inline double checkFloat(double result) {
-    if (!std::isfinite(result)) [[unlikely]]
-        raiseFloatFault();
-    return result;
-}
-// The same for a result that only the input named can have made fault.
-inline double checkFloat(double result, const Cause& cause) {
+// The cause, where given, is the input that alone can have made the result fault.
+inline double checkFloat(double result, const Cause& cause = {}) {
     if (!std::isfinite(result)) [[unlikely]]
         raiseFloatFault({}, cause);
     return result;
