@@ -1,6 +1,5 @@
 #include "kelvane/forms/error_words.h"
 
-#include "kelvane/forms/form1.h"
 #include "kelvane/forms/form2.h"
 #include "platform/forms/runtime.h"
 
