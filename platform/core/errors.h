@@ -25,6 +25,8 @@ struct Cause {
     QString typed;
     std::optional<double> value;
 };
+// For the checks on the hot paths of both programs: a default that costs no construction.
+inline const Cause noCause;
 
 // The one error type of both programs. Nothing in the programs catches it: it travels up to the
 // boundary where Qt called the handler, is reported there and ends the program.
