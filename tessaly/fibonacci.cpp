@@ -87,11 +87,12 @@ template <class Index> Partial Recursion::counted(Index n, std::int64_t untilDis
     }
 }
 
-} // namespace
-
-void raiseResultOverflow() {
-    platform::raiseOverflow(QStringLiteral("The Fibonacci number is too large for 64 bits."));
+[[noreturn, gnu::cold, gnu::noinline]] void raiseResultOverflow(double n) {
+    platform::raiseOverflow(QStringLiteral("The Fibonacci number is too large for 64 bits."),
+                            {indexInput.toString(), {}, n});
 }
+
+} // namespace
 
 std::int64_t countedFibonacci(double n, const std::int16_t& cancel, CallCount& count, Yield yield) {
     if (n <= 1)
@@ -99,7 +100,7 @@ std::int64_t countedFibonacci(double n, const std::int16_t& cancel, CallCount& c
     // Beyond 64 bits the sum would overflow only after centuries of calls: the error comes at
     // once instead.
     if (beyond64Bits(n))
-        raiseResultOverflow();
+        raiseResultOverflow(n);
     const bool whole = wholeIndex(n);
     // No sum below that bound passes 64 bits, and such an index nests at most 91 levels, which
     // the room kept below the stack limit holds: one check here stands for all of its levels.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QStringView>
+
 #include <cstdint>
 #include <optional>
 
@@ -32,22 +34,14 @@ class CallCount {
         untilDispatch_ = pace;
     }
 
-    // Counts one call; true when the count has reached a multiple of the pace.
-    bool countOne() {
-        if (--untilDispatch_ != 0) [[likely]]
-            return false;
-        paced_ += pace;
-        untilDispatch_ = pace;
-        return true;
-    }
-
   private:
     std::int64_t paced_ = 0;
     std::int64_t untilDispatch_ = pace;
 };
 
-// The overflow error of a Fibonacci number beyond 64 bits.
-[[noreturn, gnu::cold, gnu::noinline]] void raiseResultOverflow();
+// The input that the overflow of a Fibonacci number beyond 64 bits names, with the index as its
+// value.
+inline constexpr QStringView indexInput = u"index";
 
 // The event dispatch that the recursion yields to once every CallCount::pace counted calls.
 using Yield = void (*)();

@@ -96,10 +96,10 @@ void Form1::setCaption(QPushButton* button, const QString& caption) {
 
 void Form1::StartSyncCommand_Click() {
     const BusyPointer busy(*this);
-    double cycles = platform::leadingNumber(nT->text());
+    double cycles = platform::leadingNumber(nT->text(), cyclesInput.toString());
     if (cycles < 1)
         cycles = 1;
-    const double index = platform::leadingNumber(NText->text());
+    const double index = platform::leadingNumber(NText->text(), indexInput.toString());
     ResultText(0).setText(QStringLiteral("0"));
     ResultText(1).setText(QStringLiteral("0"));
     // The monotonic clock: an elapsed time must not jump back at midnight.
@@ -111,7 +111,7 @@ void Form1::StartSyncCommand_Click() {
     cntx = 0;
     platform::dispatchEvents();
 
-    const std::int32_t lastCycle = platform::toInt32(cycles);
+    const std::int32_t lastCycle = platform::toInt32(cycles, {cyclesInput.toString(), {}, cycles});
     std::optional<std::int64_t> result;
     bool cycleUncut = true;
     // 64 bits, so that a last cycle of 2147483647 still ends the loop.

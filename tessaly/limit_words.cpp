@@ -8,18 +8,16 @@
 namespace tessaly {
 namespace {
 
-bool fractional(double index) {
-    return index != std::floor(index);
-}
-
-} // namespace
-
+// "the largest index it can compute is 92", with the bound of an index with a fraction where the
+// index has one.
 QString largestIndexWords(double index) {
     QString words = QStringLiteral("the largest index it can compute is 92");
-    if (fractional(index))
+    if (index != std::floor(index))
         words += QStringLiteral(" (with a fraction, an index below 91)");
     return words;
 }
+
+} // namespace
 
 QString beyond64BitsWords(double index) {
     return QStringLiteral("The Fibonacci number of index %1 is larger than this calculator can "

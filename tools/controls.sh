@@ -2,41 +2,41 @@
 # Sourced by the scripts that press the programs' controls or wait for them to end (own_x_server.sh
 # sources it for every script with an X server of its own).
 #
-# control_rect PROGRAM CONTROL: prints "X Y WIDTH HEIGHT" of a named control in pixels of its
-#   window's client area at 96 dpi.
+# control_rect PROGRAM CONTROL: prints "X Y WIDTH HEIGHT" of a named control in logical pixels
+#   of its window's client area.
 # control_centre PROGRAM CONTROL: prints "X Y" of the control's centre, where a click lands on it.
 # click_control WINDOW PROGRAM CONTROL [CLICK...]: moves the pointer there and clicks; CLICK is
 #   what follows xdotool's "click" ("--repeat 3 1" selects a box's text), "1" unless given.
 # wait_for_exit SECONDS [PID]: waits up to SECONDS for the process (program_pid unless given) to
 #   end, and sets exit_status to its status, or to "running" (returning 1) if it has not ended.
 
-# Where the forms put their controls: Left Top Width Height in twips, as the forms declare them,
-# so that a control moved in a form is moved here once.
-controls_twips='
-kelvane Command1 240 120 1335 495
-kelvane Command2 1800 120 975 495
-kelvane Tnc 1800 840 735 375
-kelvane TRandom 1800 1320 735 375
-kelvane TDynamic 1800 1800 735 375
-kelvane Tage 1800 2280 735 375
-tessaly StartSyncCommand 240 1440 975 375
-tessaly EndSyncCommand 1440 1440 975 375
-tessaly NText 240 240 975 375
-tessaly ResultText(0) 1440 240 975 375
-tessaly ResultText(1) 2640 240 975 375
-tessaly nT 1440 840 975 375
-tessaly cntT 2640 840 975 375
-'
+# Where the forms put their controls: the table that every build writes from the forms
+# themselves (tools/controls_table), "PROGRAM CONTROL X Y WIDTH HEIGHT" a line. KT_CONTROLS names
+# it; otherwise it is the one of the build tree the script runs in, as ctest runs it, or else of
+# build/ beside this folder.
+controls_fallback=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build
+controls_table() {
+    local dir=$PWD
+    if [ -n "${KT_CONTROLS:-}" ]; then
+        echo "$KT_CONTROLS"
+        return
+    fi
+    while [ "$dir" != / ] && [ ! -f "$dir/CMakeCache.txt" ]; do
+        dir=$(dirname "$dir")
+    done
+    [ "$dir" != / ] || dir=$controls_fallback
+    echo "$dir/controls.txt"
+}
 
 control_rect() {
-    local program control left top width height
-    while read -r program control left top width height; do
+    local table program control x y width height
+    table=$(controls_table)
+    [ -f "$table" ] || { echo "no table of controls at $table: build the project" >&2; return 1; }
+    while read -r program control x y width height; do
         [ "$program $control" = "$1 $2" ] || continue
-        # 15 twips a pixel, rounded to the nearest pixel as the forms round.
-        echo "$(((left * 2 + 15) / 30)) $(((top * 2 + 15) / 30))" \
-            "$(((width * 2 + 15) / 30)) $(((height * 2 + 15) / 30))"
+        echo "$x $y $width $height"
         return 0
-    done <<<"$controls_twips"
+    done <"$table"
     echo "no control $2 in $1" >&2
     return 1
 }

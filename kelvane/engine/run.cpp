@@ -34,7 +34,7 @@ void block(DisplayWindow& display, double x, double y, Colour colour) {
 // earlier.
 double seenAge(const detail::Run& run, double v) {
     const double f = run.ExpansionFactor;
-    return checkFloat(run.Age - (f * run.Age * v) / (v * f + 1));
+    return checkFloat(run.Age - (f * run.Age * v) / (v * f + 1), run.Factor);
 }
 
 } // namespace
@@ -58,7 +58,7 @@ void DynamicStep(Run& run, DisplayWindow& display) {
         const double c = platform::cosine(Angle(j));
         PosY(j) = checkFloat(v * run.Radius * c);
         const double f = run.ExpansionFactor;
-        const double shownDistance = checkFloat((f * run.Radius * v) / (v * f + 1));
+        const double shownDistance = checkFloat((f * run.Radius * v) / (v * f + 1), run.Factor);
         const double age = seenAge(run, v);
         const double b = ColourOrder(checkFloat(platform::floorValue(age) + 1));
 
@@ -84,7 +84,8 @@ void StaticStep(Run& run, DisplayWindow& display) {
 }
 
 bool SetupRun(Run& run) {
-    run.ExpansionFactor = platform::leadingNumber(controlWindow().factorText());
+    run.Factor = {QStringLiteral("expansion factor"), controlWindow().factorText(), {}};
+    run.ExpansionFactor = platform::leadingNumber(run.Factor.typed, run.Factor.input);
     if (!(run.ExpansionFactor > 0)) {
         // Checked before anything is cleared: a run under way keeps its picture, and legend,
         // texts and tables stay as they were.

@@ -2,6 +2,7 @@
 
 #include "kelvane/engine/windows.h"
 #include "platform/core/colour.h"
+#include "platform/core/errors.h"
 
 // The parts of a run that draw, kept apart so that the benchmark times exactly what a step does.
 namespace kelvane::Module1::detail {
@@ -9,6 +10,8 @@ namespace kelvane::Module1::detail {
 // The variables of one run. A run nested inside another has its own.
 struct Run {
     double ExpansionFactor = 0;
+    // The factor as typed, which the errors it leads to name.
+    platform::Cause Factor;
     double ParticleCount = 150; // the highest particle number
     double CentreX = 0;
     double CentreY = 0;

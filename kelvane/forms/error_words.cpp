@@ -1,49 +1,44 @@
 #include "kelvane/forms/error_words.h"
 
-#include "kelvane/forms/form1.h"
 #include "kelvane/forms/form2.h"
 #include "platform/forms/runtime.h"
 
 #include <QWidget>
 
 #include <limits>
-#include <optional>
 
 namespace kelvane {
 namespace {
 
 using platform::ErrorKind;
 
-// Below this every distance and age of a run stays finite, whatever the display window's size:
-// the largest products a run forms are the factor times the radius, at most half the window's
-// height, and the factor times the age, at most 15.
+// The bound the words give. Below it every distance and age of a run stays finite, whatever the
+// display window's size: the largest products a run forms are the factor times the radius, at
+// most half the window's height, and the factor times the age, at most 15.
 constexpr double safeFactor = 1e300;
 static_assert(safeFactor * QWIDGETSIZE_MAX < std::numeric_limits<double>::max());
-
-QString factorWords(const QString& typed, ErrorKind kind) {
-    const std::optional<double> factor = platform::readableNumber(typed);
-    if (!factor && kind == ErrorKind::Overflow)
-        return QStringLiteral("The expansion factor you typed, %1, is too large to read as a "
-                              "number. Type a factor greater than 0 and below 1e300.")
-            .arg(platform::quoteTyped(typed));
-    if (factor && *factor >= safeFactor && kind == ErrorKind::FloatFault)
-        return QStringLiteral(
-                   "The expansion factor you typed, %1, is too large: the distances of the "
-                   "animation grew past the largest number the computer can hold. "
-                   "Type a factor below 1e300.")
-            .arg(platform::quoteTyped(typed));
-    return {};
-}
 
 } // namespace
 
 QString errorWords(const platform::RuntimeError& error) {
+    // The expansion factor is the one number the animation reads from a text: an error caused by
+    // a typed text came from it.
+    const QString typed = platform::quoteTyped(error.cause().typed);
+    const bool fromFactor = !error.cause().input.isEmpty();
     switch (error.kind()) {
     case ErrorKind::Overflow:
-    case ErrorKind::FloatFault:
-        if (!platform::hasInstance<Form1>())
+        if (!fromFactor)
             return {};
-        return factorWords(platform::ensureInstance<Form1>().Tnc->text(), error.kind());
+        return QStringLiteral("The expansion factor you typed, %1, is too large to read as a "
+                              "number. Type a factor greater than 0 and below 1e300.")
+            .arg(typed);
+    case ErrorKind::FloatFault:
+        if (!fromFactor)
+            return {};
+        return QStringLiteral("The expansion factor you typed, %1, is too large: the distances of "
+                              "the animation grew past the largest number the computer can hold. "
+                              "Type a factor below 1e300.")
+            .arg(typed);
     case ErrorKind::OutOfMemory:
         // The picture of the display window is the one large thing the program keeps.
         if (!platform::hasInstance<Form2>())

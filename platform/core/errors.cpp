@@ -1,11 +1,12 @@
 #include "platform/core/errors.h"
 
-#include "platform/core/text.h"
+#include <utility>
 
 namespace platform {
 
-RuntimeError::RuntimeError(ErrorKind kind, const QString& detail)
-    : std::runtime_error(kindName(kind).toStdString()), kind_(kind), detail_(detail) {}
+RuntimeError::RuntimeError(ErrorKind kind, const QString& detail, Cause cause)
+    : std::runtime_error(kindName(kind).toStdString()), kind_(kind), detail_(detail),
+      cause_(std::move(cause)) {}
 
 QString kindName(ErrorKind kind) {
     switch (kind) {
@@ -47,11 +48,11 @@ QString describe(ErrorKind kind) {
     return QStringLiteral("The program met an error it cannot recover from.");
 }
 
-void raiseOverflow(const QString& detail) {
-    throw RuntimeError(ErrorKind::Overflow, detail);
+void raiseOverflow(const QString& detail, Cause cause) {
+    throw RuntimeError(ErrorKind::Overflow, detail, std::move(cause));
 }
-void raiseFloatFault(const QString& detail) {
-    throw RuntimeError(ErrorKind::FloatFault, detail);
+void raiseFloatFault(const QString& detail, Cause cause) {
+    throw RuntimeError(ErrorKind::FloatFault, detail, std::move(cause));
 }
 void raiseBoundsError(const QString& detail) {
     throw RuntimeError(ErrorKind::SubscriptOutOfRange, detail);
@@ -71,14 +72,6 @@ QString quoteTyped(const QString& typed) {
     if (line.size() <= longest)
         return u'"' + line + u'"';
     return u'"' + line.left(longest) + QStringLiteral("\u2026\" (%1 characters)").arg(line.size());
-}
-
-std::optional<double> readableNumber(QStringView typed) {
-    try {
-        return leadingNumber(typed);
-    } catch (const RuntimeError&) {
-        return std::nullopt;
-    }
 }
 
 } // namespace platform

@@ -39,7 +39,7 @@ class Reader {
 
 } // namespace
 
-double leadingNumber(QStringView text) {
+std::optional<double> readableNumber(QStringView text) {
     Reader in(text);
     std::string number;
     number.reserve(32);
@@ -116,10 +116,16 @@ double leadingNumber(QStringView text) {
         // large, below it too small, and a too-small number reads as 0.
         const long long order = integerDigits - 1 - firstSignificant + exponent;
         if (order >= 0)
-            raiseOverflow(QStringLiteral("The number is too large."));
+            return std::nullopt;
         return number.front() == '-' ? -0.0 : 0.0;
     }
     return value;
+}
+
+double leadingNumber(QStringView text, const QString& input) {
+    if (const std::optional<double> value = readableNumber(text))
+        return *value;
+    raiseOverflow(QStringLiteral("The number is too large."), {input, text.toString(), {}});
 }
 
 namespace {

@@ -4,14 +4,19 @@
 #include <QStringView>
 
 #include <cstdint>
+#include <optional>
 
 namespace platform {
 
 // The number a text starts with. Blanks, tabs and line feeds are skipped wherever they stand;
 // then an optional sign, digits with a full stop as the only decimal separator, and an optional
 // exponent. Reading stops at the first character that cannot continue the number; a text that
-// does not start with one gives 0. A number too large for a double is the overflow error.
-double leadingNumber(QStringView text);
+// does not start with one gives 0. None where the number is too large for a double.
+std::optional<double> readableNumber(QStringView text);
+
+// The same, where a number too large for a double is the overflow error, caused by the input
+// named and the text.
+double leadingNumber(QStringView text, const QString& input = {});
 
 // A number as the programs show it: a blank in place of the sign unless negative, a full stop as
 // the decimal separator whatever the locale, and the shortest digits that read back to the same

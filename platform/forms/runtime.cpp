@@ -161,7 +161,8 @@ int runProgram(int& argc, char** argv, const Project& project) {
     // Every window takes the application's icon unless it has one of its own.
     QApplication::setWindowIcon(
         programIcon(QStringLiteral(":/icons/%1.svg").arg(project.desktopFile)));
-    // No display name: the window system would add it to every caption.
+    // QGuiApplication::applicationDisplayName is left unset: the window system would add it to
+    // every caption.
     // Only the start-up window ends the program when closed; the others merely hide.
     QApplication::setQuitOnLastWindowClosed(false);
 

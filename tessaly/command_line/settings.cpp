@@ -2,6 +2,7 @@
 
 #include "platform/core/command_line.h"
 #include "platform/core/errors.h"
+#include "platform/core/text.h"
 #include "tessaly/command_line/plot.h"
 #include "tessaly/command_line/statistics.h"
 

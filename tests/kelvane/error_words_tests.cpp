@@ -74,6 +74,23 @@ TEST_F(ErrorWords, TheReportNamesWhatWasTypedAndWhatToDoInstead) {
     }
 }
 
+// The words quote the factor the run read, whatever the box holds by the time the distances grow
+// too large: a person may type while the animation goes on.
+TEST_F(ErrorWords, TheReportQuotesTheFactorTheRunRead) {
+    for (const QString& typedLater : {QStringLiteral("2"), QStringLiteral("1e309")}) {
+        SCOPED_TRACE(typedLater.toStdString());
+        TearDown();
+        SetUp();
+        control().Tnc->setText(QStringLiteral("1e308"));
+        atEveryStep([&](int) { control().Tnc->setText(typedLater); });
+        simulate();
+        ASSERT_EQ(texts.size(), 1u);
+        EXPECT_TRUE(texts[0].startsWith(QStringLiteral("The expansion factor you typed, \"1e308\", "
+                                                       "is too large: the distances")))
+            << texts[0].toStdString();
+    }
+}
+
 // The bound the report gives holds for a display window far above the design size, whose
 // radius, and with it every distance, grows eight times as large.
 TEST_F(ErrorWords, AFactorBelowTheBoundRunsToTheEndOnALargeDisplay) {

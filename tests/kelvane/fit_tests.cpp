@@ -1,7 +1,6 @@
 #include "kelvane/forms/form1.h"
 #include "platform/forms/runtime.h"
 #include "tests/support/fit.h"
-#include "tests/support/scripted_controls.h"
 
 namespace {
 
@@ -18,14 +17,6 @@ TEST(KelvaneFit, CaptionsAndTogglesFit) {
     const Row rows[] = {{form.Tage, " 15.00"}, {form.TRandom, "Yes"}, {form.TDynamic, "No"}};
     for (const Row& row : rows)
         EXPECT_TRUE(fit::readsInFull(*row.box, QString::fromLatin1(row.text))) << row.text;
-    platform::resetProgram();
-}
-
-TEST(KelvaneFit, ScriptsFindTheControlsWhereTheFormPutsThem) {
-    platform::resetProgram();
-    auto& form = platform::ensureInstance<kelvane::Form1>();
-    form.show();
-    platform::testing::expectScriptedControlsInPlace(form, QStringLiteral("kelvane"));
     platform::resetProgram();
 }
 

@@ -45,19 +45,34 @@ TEST(Conversion, Int32Bounds) {
     EXPECT_EQ(toInt32(-2147483648.5), -2147483648LL);
     EXPECT_EQ(toInt32(100.5), 100);
     EXPECT_THROW(toInt32(2147483647.5), RuntimeError);
-    EXPECT_THROW(toInt32(-2147483648.6), RuntimeError);
+    try {
+        toInt32(-2147483648.6, {QStringLiteral("cycles"), {}, -2147483648.6});
+        ADD_FAILURE() << "no error";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.kind(), ErrorKind::Overflow);
+        EXPECT_EQ(e.cause().value, -2147483648.6);
+    }
 }
 
 TEST(Conversion, FloatStatusAfterAResult) {
     const double zero = 0.0;
     const double huge = 1e308;
     EXPECT_EQ(checkFloat(1.0 / 3.0), 1.0 / 3.0);
+    const Cause cause{QStringLiteral("factor"), QStringLiteral("1e308"), {}};
     for (double faulty : {1.0 / zero, zero / zero, huge * 10.0, -huge * 10.0}) {
         try {
             checkFloat(faulty);
             ADD_FAILURE() << "no fault for " << faulty;
         } catch (const RuntimeError& e) {
             EXPECT_EQ(e.kind(), ErrorKind::FloatFault);
+            EXPECT_TRUE(e.cause().input.isEmpty());
+        }
+        try {
+            checkFloat(faulty, cause);
+            ADD_FAILURE() << "no fault for " << faulty;
+        } catch (const RuntimeError& e) {
+            EXPECT_EQ(e.kind(), ErrorKind::FloatFault);
+            EXPECT_EQ(e.cause().typed, cause.typed);
         }
     }
 }

@@ -53,9 +53,12 @@ TEST(LeadingNumber, ReadsWhatATextStartsWith) {
         {u"0x10", 0.0},
         {u"00012", 12.0},
     };
-    for (const auto& row : rows)
+    for (const auto& row : rows) {
         EXPECT_EQ(leadingNumber(QStringView(row.text)), row.expected)
             << QString::fromUtf16(row.text).toStdString();
+        EXPECT_EQ(readableNumber(QStringView(row.text)), row.expected)
+            << QString::fromUtf16(row.text).toStdString();
+    }
 }
 
 TEST(LeadingNumber, TooLargeIsOverflow) {
@@ -65,11 +68,16 @@ TEST(LeadingNumber, TooLargeIsOverflow) {
                                  u"547851940402630657488671505820681908902000708383676273854845817"
                                  u"711531764475730270069855571366959622842914819860834936475292719"
                                  u"074168444365510704342711559699508093042880177904174497792.0"}) {
+        EXPECT_EQ(readableNumber(QStringView(text)), std::nullopt);
         try {
-            leadingNumber(QStringView(text));
+            leadingNumber(QStringView(text), QStringLiteral("factor"));
             ADD_FAILURE() << "no error for " << QString::fromUtf16(text).toStdString();
         } catch (const RuntimeError& e) {
             EXPECT_EQ(e.kind(), ErrorKind::Overflow);
+            // The error names the input and what was typed there, for the report's words.
+            EXPECT_EQ(e.cause().input, QStringLiteral("factor"));
+            EXPECT_EQ(e.cause().typed, QString::fromUtf16(text));
+            EXPECT_EQ(e.cause().value, std::nullopt);
         }
     }
 }

@@ -2,7 +2,6 @@
 #include "platform/forms/runtime.h"
 #include "tessaly/form1.h"
 #include "tests/support/fit.h"
-#include "tests/support/scripted_controls.h"
 
 #include <QTest>
 
@@ -110,10 +109,6 @@ TEST_F(TessalyFit, CaptionsFit) {
         form().EndSyncCommand->setText(QString::fromLatin1(caption));
         fit::expectCaptionsFit(form());
     }
-}
-
-TEST_F(TessalyFit, ScriptsFindTheControlsWhereTheFormPutsThem) {
-    platform::testing::expectScriptedControlsInPlace(form(), QStringLiteral("tessaly"));
 }
 
 } // namespace
