@@ -6,18 +6,13 @@
 #include <cmath>
 
 namespace tessaly {
-namespace {
 
-// "the largest index it can compute is 92", with the bound of an index with a fraction where the
-// index has one.
 QString largestIndexWords(double index) {
     QString words = QStringLiteral("the largest index it can compute is 92");
     if (index != std::floor(index))
         words += QStringLiteral(" (with a fraction, an index below 91)");
     return words;
 }
-
-} // namespace
 
 QString beyond64BitsWords(double index) {
     return QStringLiteral("The Fibonacci number of index %1 is larger than this calculator can "
