@@ -19,13 +19,14 @@ class Canvas : public DrawingForm {
 };
 
 // Memory for the design size of 100 x 100 pixels and no more.
+QImage scarceImage(QSize size) {
+    return size.width() * size.height() > 100 * 100 ? QImage() : platform::Canvas::plainImage(size);
+}
+
 class ScarceCanvas : public DrawingForm {
   public:
-    ScarceCanvas() : DrawingForm(QStringLiteral("Scarce"), 1500, 1500) { setScaleMode(Pixels); }
-
-  protected:
-    QImage newImage(int width, int height) const override {
-        return width * height > 100 * 100 ? QImage() : DrawingForm::newImage(width, height);
+    ScarceCanvas() : DrawingForm(QStringLiteral("Scarce"), 1500, 1500, scarceImage) {
+        setScaleMode(Pixels);
     }
 };
 
@@ -173,8 +174,7 @@ TEST_F(Surface, AClearTakesNoMoreMemoryThanTheWindow) {
         });
         EXPECT_EQ(errors, std::vector<ErrorKind>{}) << window.width();
         EXPECT_EQ(scarce.picture().size(), window);
-        EXPECT_EQ(scarce.picture().pixel(window.width() - 1, window.height() - 1),
-                  qRgb(255, 0, 0));
+        EXPECT_EQ(scarce.picture().pixel(window.width() - 1, window.height() - 1), qRgb(255, 0, 0));
     }
 }
 
