@@ -20,6 +20,8 @@ using platform::ErrorKind;
 constexpr double safeFactor = 1e300;
 static_assert(safeFactor * QWIDGETSIZE_MAX < std::numeric_limits<double>::max());
 
+} // namespace
+
 QString factorWords(const QString& typed, ErrorKind kind) {
     const std::optional<double> factor = platform::readableNumber(typed);
     if (!factor && kind == ErrorKind::Overflow)
@@ -34,8 +36,6 @@ QString factorWords(const QString& typed, ErrorKind kind) {
             .arg(platform::quoteTyped(typed));
     return {};
 }
-
-} // namespace
 
 QString errorWords(const platform::RuntimeError& error) {
     switch (error.kind()) {

@@ -9,12 +9,11 @@
 
 namespace kelvane::render {
 
-// Runs one whole animation in the program's own windows, from a fresh program start: the
-// parameters typed into the control window's boxes, the display window at the size and unseen,
-// and a clock on which the pauses take no time. Calls atEachStep with the display window's
-// picture at every step's dispatch point, and returns the final picture: the very image the
-// display window holds. Needs an application; lets out what the run throws, and what atEachStep
-// throws.
+// Runs one whole animation as from a fresh program start, through the engine the windows use, on
+// a canvas of the size: the parameters stand for what is typed into the control window's boxes,
+// and the pauses take no time. Calls atEachStep with the picture at every step's dispatch point,
+// and returns the final picture: the very pixels the display window shows. Needs no application
+// and no display; lets out what the run throws, and what atEachStep throws.
 QImage runAnimation(const Parameters& parameters,
                     const std::function<void(const QImage&)>& atEachStep = {});
 
