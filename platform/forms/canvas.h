@@ -39,10 +39,9 @@ class Canvas {
     bool grow();
     // Before drawing: an image that cannot cover the area is a run-time error.
     void cover();
-    // The image, not the area, bounds every write: the two differ when growing failed.
+    // Only after cover(), which makes the image at least as large as the area.
     void plot(int x, int y, QRgb rgb) {
-        if (x >= 0 && y >= 0 && x < area_.width() && y < area_.height() && x < image_.width() &&
-            y < image_.height())
+        if (x >= 0 && y >= 0 && x < area_.width() && y < area_.height())
             reinterpret_cast<QRgb*>(image_.scanLine(y))[x] = rgb;
     }
 
