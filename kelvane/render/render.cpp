@@ -307,11 +307,12 @@ int makePictures(const QString& program, const Parameters& parameters) {
     warnOfLongRun(program, parameters);
 
     try {
-        const QImage image = runAnimation(parameters, [&](const QImage& step) {
-            stopWhenAsked();
-            if (frames)
-                frames->write(step);
-        });
+        const QImage image =
+            runAnimation(parameters, [&](const QImage& step, platform::Clock::Duration) {
+                stopWhenAsked();
+                if (frames)
+                    frames->write(step);
+            });
         // Once the last picture is being written, the run is done.
         stopWhenAsked();
         if (picture)
@@ -349,17 +350,15 @@ QList<QByteArray>& argumentBytes() {
 
 } // namespace
 
-QImage runAnimation(const Parameters& parameters,
-                    const std::function<void(const QImage&)>& atEachStep) {
+QImage runAnimation(const Parameters& parameters, const StepWatch& atEachStep) {
     // As at a program start: the engine's tables at zero, the random sequence from its beginning.
     Module1::reset();
     platform::resetRandom();
     Stage stage(parameters);
     platform::FakeClock pausesTakeNoTime;
-    // Each step's picture, at the step's dispatch point.
     const auto showStep = [&] {
         if (atEachStep)
-            atEachStep(stage.picture());
+            atEachStep(stage.picture(), pausesTakeNoTime.monotonic());
     };
     // A factor the run refuses has been refused before; should one get here all the same, it is a
     // usage error.
