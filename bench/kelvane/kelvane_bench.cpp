@@ -33,8 +33,10 @@ bool designRun(Module1::detail::Run& run, bool dynamic, bool evenlySpread) {
     control.Tnc->setText(QStringLiteral("1"));
     control.TDynamic->setText(dynamic ? QStringLiteral("Yes") : QStringLiteral("No"));
     control.TRandom->setText(evenlySpread ? QStringLiteral("No") : QStringLiteral("Yes"));
-    platform::ensureInstance<Form2>().show();
-    return Module1::detail::SetupRun(run);
+    auto& display = platform::ensureInstance<Form2>();
+    display.show();
+    // The steps are timed without their pauses and dispatch points.
+    return Module1::detail::SetupRun(run, {control, display, platform::activeClock(), {}, {}});
 }
 
 template <void (*Step)(Module1::detail::Run&, Module1::DisplayWindow&)>

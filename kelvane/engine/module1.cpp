@@ -1,6 +1,6 @@
 #include "kelvane/engine/module1.h"
 
-#include "platform/forms/form.h"
+#include "platform/core/scale_mode.h"
 
 namespace kelvane::Module1 {
 
@@ -22,7 +22,7 @@ void reset() {
         table->fill(0);
 }
 
-void SetupParameters() {
+void SetupParameters(const DisplayWindow& display) {
     for (double i = 0; i <= 15; i = platform::checkFloat(i + 1))
         ColourOrder(i) = i;
     // Two pairs swapped so that neighbouring age bands differ more; the extra entry serves an age
@@ -32,11 +32,10 @@ void SetupParameters() {
     ColourOrder(4) = 3;
     ColourOrder(11) = 12;
     ColourOrder(12) = 11;
-    SetupExtent();
+    SetupExtent(display);
 }
 
-void SetupExtent() {
-    const DisplayWindow& display = displayWindow();
+void SetupExtent(const DisplayWindow& display) {
     ExtentWidth = display.widthTwips();
     ExtentHeight = display.heightTwips();
     if (display.scaleMode() == platform::Pixels)

@@ -29,15 +29,20 @@ extern ParticleTable ShownY;
 // Everything back to zero, as at program start.
 void reset();
 
-void SetupParameters();
-void SetupExtent();
+void SetupParameters(const DisplayWindow& display);
+void SetupExtent(const DisplayWindow& display);
 
 // Maps value on a scale of length range onto a seven-band ramp from white to black. Outside the
 // bands colour keeps what the caller held there, which the run relies on.
 void SpectrumColour(const double& range, const double& value, platform::Colour& colour);
 
-// One whole animation on the display window, paced at 0.3 s per step; returns when it is over.
-void RunExpansion();
+// One whole animation on the host's display window, paced at 0.3 s per step by its clock;
+// returns when it is over.
+void RunExpansion(const Host& host);
+
+// How many steps a run makes on a drawing area of that height: one a pixel of radius, up to ten
+// short of half the height.
+int stepCount(double extentHeight);
 
 // What the user reads when the run cannot start for want of a usable expansion factor.
 QString nonPositiveFactorMessage();

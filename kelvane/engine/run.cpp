@@ -4,9 +4,9 @@
 #include "platform/core/clock.h"
 #include "platform/core/random.h"
 #include "platform/core/text.h"
-#include "platform/forms/runtime.h"
 
 #include <chrono>
+#include <cmath>
 
 namespace kelvane::Module1 {
 
@@ -18,6 +18,12 @@ namespace {
 constexpr double fullTurn = 6.283185307178;
 constexpr double colourRange = 15;
 constexpr auto pause = std::chrono::milliseconds(300);
+
+// Ten pixels short of the middle of the drawing area, so that the last ring stays clear of its
+// edge.
+double largestRadius(double centreY) {
+    return checkFloat(centreY - 10);
+}
 
 bool isYes(const QString& text) {
     return platform::compareText(text, u"Yes");
@@ -83,31 +89,30 @@ void StaticStep(Run& run, DisplayWindow& display) {
     }
 }
 
-bool SetupRun(Run& run) {
-    run.Factor = {QStringLiteral("expansion factor"), controlWindow().factorText(), {}};
+bool SetupRun(Run& run, const Host& host) {
+    run.Factor = {QStringLiteral("expansion factor"), host.control.factorText(), {}};
     run.ExpansionFactor = platform::leadingNumber(run.Factor.typed, run.Factor.input);
     if (!(run.ExpansionFactor > 0)) {
         // Checked before anything is cleared: a run under way keeps its picture, and legend,
         // texts and tables stay as they were.
-        platform::reportWarning(nonPositiveFactorMessage());
+        host.warn(nonPositiveFactorMessage());
         return false;
     }
 
-    displayWindow().cls();
-    SetupParameters();
+    host.display.cls();
+    SetupParameters(host.display);
 
     for (double i = 1; i <= 15; i = checkFloat(i + 1)) {
         SpectrumColour(colourRange, i, run.PointColour);
-        controlWindow().setSwatchColour(platform::toInt16(i), run.PointColour);
+        host.control.setSwatchColour(platform::toInt16(i), run.PointColour);
     }
 
     for (double j = 0; j <= run.ParticleCount; j = checkFloat(j + 1)) {
-        const ControlWindow& control = controlWindow();
-        if (isYes(control.dynamicText())) {
+        if (isYes(host.control.dynamicText())) {
             // A random number is drawn even when it is replaced, so that both kinds of direction
             // leave the random sequence at the same place.
             Angle(j) = checkFloat(platform::nextRandom() * fullTurn);
-            if (platform::compareText(control.randomText(), u"No"))
+            if (platform::compareText(host.control.randomText(), u"No"))
                 Angle(j) = checkFloat(j / run.ParticleCount * fullTurn);
         } else {
             PosX(j) = checkFloat(platform::nextRandom() * ExtentWidth);
@@ -118,7 +123,7 @@ bool SetupRun(Run& run) {
 
     run.CentreX = checkFloat(ExtentWidth / 2);
     run.CentreY = checkFloat(ExtentHeight / 2);
-    run.MaxRadius = checkFloat(run.CentreY - 10);
+    run.MaxRadius = largestRadius(run.CentreY);
     run.AgeScale = checkFloat(run.MaxRadius / 15);
     return true;
 }
@@ -129,31 +134,34 @@ QString nonPositiveFactorMessage() {
     return QStringLiteral("The expansion factor (Exp Factor) must be a number greater than 0.");
 }
 
-void RunExpansion() {
+int stepCount(double extentHeight) {
+    // As the run counts them: from a radius of 1 for as long as it is at most the largest.
+    const double maxRadius = largestRadius(checkFloat(extentHeight / 2));
+    return maxRadius < 1 ? 0 : static_cast<int>(std::floor(maxRadius));
+}
+
+void RunExpansion(const Host& host) {
     detail::Run run;
-    if (!detail::SetupRun(run))
+    if (!detail::SetupRun(run, host))
         return;
 
     for (run.Radius = 1; run.Radius <= run.MaxRadius; run.Radius = checkFloat(run.Radius + 1)) {
         // The monotonic clock, so that a step begun just before midnight still ends its pause;
         // sleeping rather than polling keeps the processor free. The windows still repaint and
         // answer a screen reader meanwhile; clicks and keys wait for the dispatch below.
-        platform::Clock& clock = platform::activeClock();
-        const auto begun = clock.monotonic();
+        const auto begun = host.clock.monotonic();
         run.Age = checkFloat(run.Radius / run.AgeScale);
-        clock.sleepUntil(begun + pause);
+        host.clock.sleepUntil(begun + pause);
 
-        ControlWindow& control = controlWindow();
-        if (isYes(control.dynamicText()))
-            detail::DynamicStep(run, displayWindow());
+        if (isYes(host.control.dynamicText()))
+            detail::DynamicStep(run, host.display);
         else
-            detail::StaticStep(run, displayWindow());
+            detail::StaticStep(run, host.display);
 
         // The age cut down, not rounded, to two decimals.
-        control.setAgeText(platform::numberText(
+        host.control.setAgeText(platform::numberText(
             checkFloat(platform::floorValue(checkFloat(run.Age * 100)) / 100)));
-        // The one place where a run lets other handlers in, "Simulate" and "End" included.
-        platform::dispatchEvents();
+        host.dispatchEvents();
     }
 }
 

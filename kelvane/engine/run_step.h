@@ -26,7 +26,7 @@ struct Run {
 // Everything a run does before its first step: the factor read and checked (false, after a
 // warning, when there is none to run with), the display cleared, the legend coloured and every
 // particle given its speed and its direction or place.
-bool SetupRun(Run& run);
+bool SetupRun(Run& run, const Host& host);
 
 // Ring, overdraw in white and the 2 x 2 block of every particle at its place for Radius.
 void DynamicStep(Run& run, DisplayWindow& display);

@@ -1,13 +1,16 @@
 #pragma once
 
+#include "platform/core/clock.h"
 #include "platform/core/colour.h"
 
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 
-// What the engine needs of the two windows, and where it finds them. The windows themselves live
-// with the forms, which depend on the engine and not the other way round.
+// What the engine needs of the two windows and of the program around them, handed to every run
+// by whoever starts it: the windows live with the forms, or with the command line, which depend
+// on the engine and not the other way round.
 namespace kelvane::Module1 {
 
 // The run's parameters and its two outputs on the control window. A run reads the texts each
@@ -41,18 +44,15 @@ class DisplayWindow {
     ~DisplayWindow() = default;
 };
 
-// Each call gives the window as it is at that moment, and creates it where there is none: the
-// engine keeps no window from one use to the next.
-struct Windows {
-    ControlWindow& (*control)() = nullptr;
-    DisplayWindow& (*display)() = nullptr;
+// What a run is handed by whoever starts it. Its one dispatch point, once a step after the
+// drawing, lets other work in: clicks in the windows, "Simulate" and "End" included, which may
+// unwind the run. A warning tells the user why a run did not start; the program goes on.
+struct Host {
+    ControlWindow& control;
+    DisplayWindow& display;
+    platform::Clock& clock; // paces the steps
+    std::function<void()> dispatchEvents;
+    std::function<void(const QString& message)> warn;
 };
-
-// Kept for the whole program, over reset().
-void connectWindows(Windows windows);
-
-// The connected windows; a run started before any were connected is a run-time error.
-ControlWindow& controlWindow();
-DisplayWindow& displayWindow();
 
 } // namespace kelvane::Module1

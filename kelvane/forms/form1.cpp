@@ -109,10 +109,6 @@ Form1::Form1() : Form(QStringLiteral("Control"), 4680, 3090) {
     platform::connectHandler(TRandom, &QLineEdit::returnPressed, [this] { TRandom_Click(); });
 
     setEndsProgramWhenClosed(true);
-    // Through these the engine finds the windows at every use, as they are at that moment.
-    Module1::connectWindows(
-        {[]() -> Module1::ControlWindow& { return platform::ensureInstance<Form1>(); },
-         []() -> Module1::DisplayWindow& { return platform::ensureInstance<Form2>(); }});
 }
 
 void Form1::Command1_Click() {
@@ -129,7 +125,8 @@ void Form1::Command1_Click() {
     display.setLeftTwips(platform::keptWithin(left, display.widthTwips(),
                                               static_cast<float>(screen.left()),
                                               static_cast<float>(screen.right())));
-    Module1::RunExpansion();
+    Module1::RunExpansion({*this, display, platform::activeClock(), platform::dispatchEvents,
+                           platform::reportWarning});
 }
 
 void Form1::Command2_Click() {

@@ -8,7 +8,6 @@
 #include <QRegularExpression>
 #include <QWidget>
 
-#include <cmath>
 #include <limits>
 
 namespace kelvane::render {
@@ -180,12 +179,6 @@ void useArgumentBytes(Parameters& parameters, const QList<QByteArray>& arguments
         parameters.framesName = given.value(framesName).toLatin1();
     if (given.isSet(animationName))
         parameters.animationName = given.value(animationName).toLatin1();
-}
-
-int stepCount(int height) {
-    // The run's own arithmetic: steps from a radius of 1 up to half the height less 10.
-    const double maxRadius = height / 2.0 - 10;
-    return maxRadius < 1 ? 0 : static_cast<int>(std::floor(maxRadius));
 }
 
 } // namespace kelvane::render

@@ -40,7 +40,4 @@ std::optional<Parameters> readParameters(const platform::ProgramArguments& argum
 // UTF-8.
 void useArgumentBytes(Parameters& parameters, const QList<QByteArray>& arguments);
 
-// The number of steps a run makes on a display window of that height.
-int stepCount(int height);
-
 } // namespace kelvane::render

@@ -2,21 +2,22 @@
 
 #include "kelvane/engine/module1.h"
 #include "kelvane/forms/error_words.h"
-#include "kelvane/forms/form1.h"
-#include "kelvane/forms/form2.h"
 #include "kelvane/render/animation_file.h"
 #include "kelvane/render/picture_file.h"
-#include "platform/core/whole_file.h"
-
 #include "platform/core/clock.h"
 #include "platform/core/errors.h"
+#include "platform/core/random.h"
+#include "platform/core/scale_mode.h"
 #include "platform/core/stop_signals.h"
-#include "platform/forms/runtime.h"
+#include "platform/core/whole_file.h"
+#include "platform/forms/canvas.h"
+#include "platform/forms/qt_colour.h"
 
-#include <QApplication>
 #include <QBuffer>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QStyle>
+#include <QStyleFactory>
 
 #include <cerrno>
 #include <chrono>
@@ -43,60 +44,65 @@ struct WriteFailed {
     QString problem;
 };
 
-QImage visiblePicture(const Form2& display) {
-    // The retained image keeps the largest size the window has had; the window shows its corner.
-    const QImage& image = display.picture();
-    if (image.size() == display.size())
-        return image;
-    return image.copy(QRect(QPoint(0, 0), display.size()));
+// The display window's background where no desktop theme sets one, as on the tests' own X
+// server: the window colour of Qt's own style, which needs no application to tell.
+platform::Colour windowBackground() {
+    const std::unique_ptr<QStyle> style(QStyleFactory::create(QStringLiteral("Fusion")));
+    platform::checkObjectCall(style != nullptr, QStringLiteral("Qt's own style is missing."));
+    return platform::fromQColor(style->standardPalette().color(QPalette::Window));
 }
 
-// What the mode prints is its own message alone: Qt's notes on the environment (no runtime
-// folder, no session bus) are about a desktop the mode does not use.
-class QuietQt {
+// The two windows as the command line has them: boxes that hold what the options say, and a
+// display window that is a canvas of the size asked for, without a frame, at 96 dots per inch.
+class Stage final : public Module1::ControlWindow, public Module1::DisplayWindow {
   public:
-    QuietQt() { previous_ = qInstallMessageHandler(pass); }
-    ~QuietQt() { qInstallMessageHandler(previous_); }
-    QuietQt(const QuietQt&) = delete;
-    QuietQt& operator=(const QuietQt&) = delete;
+    explicit Stage(const Parameters& parameters)
+        : parameters_(parameters), background_(windowBackground()),
+          canvas_(parameters.size, background_, designImage) {}
+
+    const QImage& picture() const { return canvas_.picture(); }
+
+    QString factorText() const override { return parameters_.factor; }
+    QString dynamicText() const override { return yesNo(parameters_.dynamic); }
+    QString randomText() const override { return yesNo(parameters_.random); }
+    // A picture shows neither the age nor the legend.
+    void setAgeText(const QString&) override {}
+    void setSwatchColour(int, platform::Colour) override {}
+
+    void cls() override { canvas_.cls(background_); }
+    void circle(float x, float y, float radius, platform::Colour colour) override {
+        canvas_.circle(x, y, radius, colour);
+    }
+    void pset(float x, float y, platform::Colour colour) override { canvas_.pset(x, y, colour); }
+
+    float widthTwips() const override { return scaleWidth() * twipsPerPixel; }
+    float heightTwips() const override { return scaleHeight() * twipsPerPixel; }
+    std::int16_t scaleMode() const override { return platform::Pixels; }
+    float scaleWidth() const override { return static_cast<float>(canvas_.area().width()); }
+    float scaleHeight() const override { return static_cast<float>(canvas_.area().height()); }
 
   private:
-    static void pass(QtMsgType type, const QMessageLogContext& context, const QString& text) {
-        if ((type == QtCriticalMsg || type == QtFatalMsg) && previous_)
-            previous_(type, context, text);
+    static constexpr double dotsPerInch = 96;
+    static constexpr float twipsPerPixel = 1440 / dotsPerInch;
+    // The files say the density too.
+    static QImage designImage(QSize size) {
+        QImage image = platform::Canvas::plainImage(size);
+        const int dotsPerMetre = qRound(dotsPerInch / 0.0254);
+        image.setDotsPerMeterX(dotsPerMetre);
+        image.setDotsPerMeterY(dotsPerMetre);
+        return image;
     }
-    static inline QtMessageHandler previous_ = nullptr;
+    static QString yesNo(bool yes) { return yes ? QStringLiteral("Yes") : QStringLiteral("No"); }
+
+    const Parameters& parameters_;
+    const platform::Colour background_;
+    platform::Canvas canvas_;
 };
 
-// The application the windows need, on the plug-in that draws into memory alone: no display is
-// needed, whatever DISPLAY says.
-std::unique_ptr<QApplication> offscreenApplication(const QString& program) {
-    if (QCoreApplication::instance())
-        return nullptr;
-    // A session bus is of no use without a desktop, and none is to be launched for the mode.
-    if (!qEnvironmentVariableIsSet("DBUS_SESSION_BUS_ADDRESS"))
-        qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
-    static QByteArray name;
-    static char platformOption[] = "-platform";
-    static char offscreen[] = "offscreen";
-    static char* argv[] = {nullptr, platformOption, offscreen, nullptr};
-    static int argc = 3;
-    name = program.toLocal8Bit();
-    argv[0] = name.data();
-    return std::make_unique<QApplication>(argc, argv);
-}
-
-// What the run holds at its peak: the display window's image at its design size, made before
-// the size is known, and the one its first clear fits to the size, made while the first is
-// still there. A frame is the window's own image, written as it is, row by row.
-double bytesNeeded(const QSize& size) {
-    const QSize design = Parameters{}.size;
-    return 4.0 * (double(design.width()) * design.height() + double(size.width()) * size.height());
-}
-
+// What the run holds at its peak: the picture, which every frame is written from as it is.
 bool enoughMemoryFor(const QSize& size) {
     const double physical = double(sysconf(_SC_PHYS_PAGES)) * double(sysconf(_SC_PAGESIZE));
-    return physical <= 0 || bytesNeeded(size) < physical;
+    return physical <= 0 || 4.0 * size.width() * size.height() < physical;
 }
 
 QString noMemory(const QSize& size) {
@@ -267,9 +273,9 @@ class FrameFiles {
     bool kept_ = false;
 };
 
-QString runErrorWords(const platform::RuntimeError& error, const QSize& size) {
+QString runErrorWords(const platform::RuntimeError& error, const Parameters& parameters) {
     if (error.kind() == platform::ErrorKind::OutOfMemory)
-        return noMemory(size);
+        return noMemory(parameters.size);
     const QString words = kelvane::errorWords(error);
     return (words.isEmpty() ? platform::describe(error.kind()) : words).simplified();
 }
@@ -289,14 +295,6 @@ int makePictures(const QString& program, const Parameters& parameters) {
                              .arg(largest)
                              .arg(parameters.size.width())
                              .arg(parameters.size.height()));
-    const auto application = offscreenApplication(program);
-    // The windows go before the application does.
-    struct FreshProgram {
-        ~FreshProgram() {
-            platform::resetProgram();
-            Module1::reset();
-        }
-    } freshAfterwards;
 
     // From before the first folder is made, so that a signal never leaves one behind.
     const platform::StopSignals stopSignals;
@@ -312,7 +310,7 @@ int makePictures(const QString& program, const Parameters& parameters) {
     std::unique_ptr<FrameFiles> frames;
     if (!parameters.framesName.isEmpty()) {
         frames = std::make_unique<FrameFiles>(parameters.framesName, parameters.frames,
-                                              stepCount(parameters.size.height()));
+                                              Module1::stepCount(parameters.size.height()));
         if (const QString problem = frames->prepare(); !problem.isEmpty())
             return platform::runFailure(program, problem);
     }
@@ -329,20 +327,20 @@ int makePictures(const QString& program, const Parameters& parameters) {
     // Each frame of the animation lasts as long as its step did on the run's clock, which starts
     // with the run.
     platform::Clock::Duration stepBegan{};
-    const auto stepTime = [&] {
-        const auto now = platform::activeClock().monotonic();
+    const auto stepTime = [&](platform::Clock::Duration now) {
         return std::chrono::duration_cast<std::chrono::milliseconds>(now -
                                                                      std::exchange(stepBegan, now));
     };
     warnOfLongRun(program, parameters);
 
     try {
-        const QImage image = runAnimation(parameters, [&](const QImage& step) {
+        const QImage image = runAnimation(parameters, [&](const QImage& step,
+                                                          platform::Clock::Duration at) {
             stopWhenAsked();
             if (frames)
                 frames->write(step);
             if (animation)
-                if (const QString problem = animation->add(step, stepTime()); !problem.isEmpty())
+                if (const QString problem = animation->add(step, stepTime(at)); !problem.isEmpty())
                     throw WriteFailed{animationProblem(problem)};
         });
         // Once the last picture is being written, the run is done.
@@ -372,7 +370,7 @@ int makePictures(const QString& program, const Parameters& parameters) {
     } catch (const WriteFailed& failure) {
         return platform::runFailure(program, failure.problem);
     } catch (const platform::RuntimeError& error) {
-        return platform::runFailure(program, runErrorWords(error, parameters.size));
+        return platform::runFailure(program, runErrorWords(error, parameters));
     } catch (const std::bad_alloc&) {
         return platform::runFailure(program, noMemory(parameters.size));
     }
@@ -389,43 +387,27 @@ QList<QByteArray>& argumentBytes() {
 
 } // namespace
 
-QImage runAnimation(const Parameters& parameters,
-                    const std::function<void(const QImage&)>& atEachStep) {
-    using platform::ensureInstance;
-
-    platform::resetProgram();
+QImage runAnimation(const Parameters& parameters, const StepWatch& atEachStep) {
+    // As at a program start: the engine's tables at zero, the random sequence from its beginning.
     Module1::reset();
-    platform::FakeClock clock;
-    platform::Clock& previousClock = platform::activeClock();
-    platform::setClock(&clock);
-    struct Restore {
-        platform::Clock& clock;
-        ~Restore() {
-            platform::setDispatchHook(nullptr);
-            platform::setWarningReporter(nullptr);
-            platform::setClock(&clock);
-        }
-    } restore{previousClock};
-
-    Form1& control = ensureInstance<Form1>();
-    control.Tnc->setText(parameters.factor);
-    control.TRandom->setText(parameters.random ? QStringLiteral("Yes") : QStringLiteral("No"));
-    control.TDynamic->setText(parameters.dynamic ? QStringLiteral("Yes") : QStringLiteral("No"));
-    Form2& display = ensureInstance<Form2>();
-    display.resize(parameters.size);
-
-    // A factor the run refuses has been refused before; should one get here all the same, no
-    // message box may wait for a click nobody can give.
-    platform::setWarningReporter(
-        [](const QString& message) { throw std::invalid_argument(message.toStdString()); });
-    if (atEachStep)
-        platform::setDispatchHook([&] { atEachStep(visiblePicture(display)); });
-    Module1::RunExpansion();
-    return visiblePicture(display);
+    platform::resetRandom();
+    Stage stage(parameters);
+    platform::FakeClock pausesTakeNoTime;
+    const auto showStep = [&] {
+        if (atEachStep)
+            atEachStep(stage.picture(), pausesTakeNoTime.monotonic());
+    };
+    // A factor the run refuses has been refused before; should one get here all the same, it is a
+    // usage error.
+    const auto refuse = [](const QString& message) {
+        throw std::invalid_argument(message.toStdString());
+    };
+    Module1::RunExpansion({stage, stage, pausesTakeNoTime, showStep, refuse});
+    return stage.picture();
 }
 
 double picturesToWrite(const Parameters& parameters) {
-    return (parameters.framesName.isEmpty() ? 0 : stepCount(parameters.size.height())) +
+    return (parameters.framesName.isEmpty() ? 0 : Module1::stepCount(parameters.size.height())) +
            (parameters.pictureName.isEmpty() ? 0 : 1);
 }
 
@@ -459,7 +441,6 @@ int commandLineMode(const platform::ProgramArguments& arguments) {
     Parameters named = *parameters;
     if (!argumentBytes().isEmpty())
         useArgumentBytes(named, argumentBytes());
-    const QuietQt quiet;
     return makePictures(arguments.program, named);
 }
 

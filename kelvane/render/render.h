@@ -1,6 +1,7 @@
 #pragma once
 
 #include "kelvane/render/parameters.h"
+#include "platform/core/clock.h"
 #include "platform/core/command_line.h"
 
 #include <QImage>
@@ -9,14 +10,16 @@
 
 namespace kelvane::render {
 
-// Runs one whole animation in the program's own windows, from a fresh program start: the
-// parameters typed into the control window's boxes, the display window at the size and unseen,
-// and a clock on which the pauses take no time. Calls atEachStep with the display window's
-// picture at every step's dispatch point, and returns the final picture: the very image the
-// display window holds. Needs an application; lets out what the run throws, and what atEachStep
-// throws.
-QImage runAnimation(const Parameters& parameters,
-                    const std::function<void(const QImage&)>& atEachStep = {});
+// What is seen at a step's dispatch point: its picture, and the time on the run's own clock, from
+// the run's start, on which every pause lasts as long as the window's does and takes no time.
+using StepWatch = std::function<void(const QImage& picture, platform::Clock::Duration at)>;
+
+// Runs one whole animation as from a fresh program start, through the engine the windows use, on
+// a canvas of the size: the parameters stand for what is typed into the control window's boxes.
+// Calls atEachStep at every step's dispatch point, and returns the final picture: the very pixels
+// the display window shows. Needs no application and no display; lets out what the run throws,
+// and what atEachStep throws.
+QImage runAnimation(const Parameters& parameters, const StepWatch& atEachStep = {});
 
 // How many pictures a run with the parameters writes: its frames and its final picture.
 double picturesToWrite(const Parameters& parameters);

@@ -2,6 +2,7 @@
 
 #include "platform/core/colour.h"
 #include "platform/core/errors.h"
+#include "platform/core/scale_mode.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -13,8 +14,6 @@
 #include <vector>
 
 namespace platform {
-
-enum ScaleMode : std::int16_t { Twips = 1, Pixels = 3 };
 
 // A single-line text box that also reports a click: a mouse button released over it, including
 // the click that places the caret. A double click is one click, then a double click: its second

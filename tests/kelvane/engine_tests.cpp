@@ -1,7 +1,15 @@
-#include "tests/kelvane/kelvane_fixture.h"
+#include "kelvane/engine/module1.h"
+#include "platform/core/random.h"
+#include "platform/core/scale_mode.h"
+
+#include <QSizeF>
+
+#include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <limits>
+#include <vector>
 
 namespace kelvane::testing {
 namespace {
@@ -95,11 +103,70 @@ TEST(SpectrumColour, FaultsLeaveTheColourAlone) {
     }
 }
 
-using EngineSetup = KelvaneTest;
+// The windows and the program around a run, as plain values: what the run reads, and a count
+// of what it does.
+class FakeHost final : public Module1::ControlWindow, public Module1::DisplayWindow {
+  public:
+    QString factor = QStringLiteral("1");
+    QString dynamic = QStringLiteral("Yes");
+    QString random = QStringLiteral("Yes");
+    float width = 6270, height = 5955; // the outer frame, in twips
+    std::int16_t mode = platform::Pixels;
+    float clientWidth = 410, clientHeight = 364;
+
+    struct Step {
+        int clears = 0, circles = 0, points = 0, ages = 0;
+    };
+    std::vector<Step> steps{1}; // what was done before each dispatch; the last one since
+    std::vector<QString> warnings;
+    std::vector<QString> ageTexts;
+    int swatches = 0;
+    std::function<void()> atDispatch;
+    platform::FakeClock fakeClock;
+
+    void run() {
+        Module1::RunExpansion({*this, *this, fakeClock,
+                               [this] {
+                                   steps.emplace_back();
+                                   if (atDispatch)
+                                       atDispatch();
+                               },
+                               [this](const QString& message) { warnings.push_back(message); }});
+    }
+
+    QString factorText() const override { return factor; }
+    QString dynamicText() const override { return dynamic; }
+    QString randomText() const override { return random; }
+    void setAgeText(const QString& text) override {
+        ++steps.back().ages;
+        ageTexts.push_back(text);
+    }
+    void setSwatchColour(int, platform::Colour) override { ++swatches; }
+
+    void cls() override { ++steps.back().clears; }
+    void circle(float, float, float, platform::Colour) override { ++steps.back().circles; }
+    void pset(float, float, platform::Colour) override { ++steps.back().points; }
+    float widthTwips() const override { return width; }
+    float heightTwips() const override { return height; }
+    std::int16_t scaleMode() const override { return mode; }
+    float scaleWidth() const override { return clientWidth; }
+    float scaleHeight() const override { return clientHeight; }
+};
+
+class EngineSetup : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        Module1::reset();
+        platform::resetRandom();
+    }
+    void TearDown() override { Module1::reset(); }
+
+    FakeHost host;
+};
 
 TEST_F(EngineSetup, ColourOrderSwapsTwoPairsAndRepeatsWhite) {
     Module1::ColourOrder(5) = 99; // whatever was there before is replaced
-    Module1::SetupParameters();
+    Module1::SetupParameters(host);
     const double expected[17] = {0, 1, 2, 4, 3, 5, 6, 7, 8, 9, 10, 12, 11, 13, 14, 15, 15};
     for (int i = 0; i <= 16; ++i)
         EXPECT_EQ(Module1::ColourOrder(i), expected[i]) << i;
@@ -108,23 +175,24 @@ TEST_F(EngineSetup, ColourOrderSwapsTwoPairsAndRepeatsWhite) {
 TEST_F(EngineSetup, ExtentIsTheDrawingAreaInPixelsOrTheOuterSizeInTwips) {
     struct Row {
         std::int16_t scaleMode;
-        QSize pixels; // the client area in pixel scale, the outer frame in twip scale
+        QSizeF outer, client; // outer in twips, client in scale units
         double width, height;
     };
     const Row rows[] = {
-        {platform::Pixels, {410, 364}, 410, 364},
-        {platform::Pixels, {100, 21}, 100, 21},
-        {platform::Twips, {418, 397}, 6270, 5955},
-        {platform::Twips, {410, 364}, 6150, 5460},
+        {platform::Pixels, {6270, 5955}, {410, 364}, 410, 364},
+        {platform::Pixels, {1620, 795}, {100, 21}, 100, 21},
+        {platform::Twips, {6270, 5955}, {6150, 5460}, 6270, 5955},
+        {platform::Twips, {6150, 5460}, {5910, 4980}, 6150, 5460},
     };
-    display().show();
-    const QSize frame = display().frameGeometry().size() - display().size();
     for (const auto& row : rows) {
-        display().setScaleMode(row.scaleMode);
-        display().resize(row.scaleMode == platform::Pixels ? row.pixels : row.pixels - frame);
-        Module1::SetupParameters();
-        EXPECT_EQ(Module1::ExtentWidth, row.width) << row.pixels.width();
-        EXPECT_EQ(Module1::ExtentHeight, row.height) << row.pixels.height();
+        host.mode = row.scaleMode;
+        host.width = float(row.outer.width());
+        host.height = float(row.outer.height());
+        host.clientWidth = float(row.client.width());
+        host.clientHeight = float(row.client.height());
+        Module1::SetupParameters(host);
+        EXPECT_EQ(Module1::ExtentWidth, row.width) << row.outer.width();
+        EXPECT_EQ(Module1::ExtentHeight, row.height) << row.outer.height();
     }
 }
 
@@ -148,11 +216,73 @@ TEST_F(EngineSetup, TablesIndexHalfToEvenAndRefuseIndicesOutsideTheirBounds) {
     EXPECT_THROW(Module1::ColourOrder(17), platform::RuntimeError);
 }
 
-// The control window connects both windows when it is created, as every test's start does.
-TEST_F(EngineSetup, WithoutConnectedWindowsARunIsARunTimeErrorNotACrash) {
-    Module1::connectWindows({});
-    EXPECT_THROW(Module1::RunExpansion(), platform::RuntimeError);
-    EXPECT_THROW(Module1::SetupParameters(), platform::RuntimeError);
+// What every step does, whatever draws it: a dynamic step a ring over the last one and 151
+// blocks of four points over the last ones, a static step 151 blocks; each writes the age once,
+// then dispatches once.
+TEST_F(EngineSetup, EveryStepDrawsItsShareThenShowsTheAgeAndDispatchesOnce) {
+    struct Row {
+        const char* dynamic;
+        float height;
+        int steps, circles, points;
+        unsigned draws;
+    };
+    const Row rows[] = {
+        {"Yes", 364, 172, 2, 1208, 151}, {"No", 364, 172, 0, 604, 302}, {"yes", 30, 5, 0, 604, 302},
+        {"Yes", 22, 1, 2, 1208, 151},    {"Yes", 21, 0, 0, 0, 151},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.dynamic) + " " + std::to_string(row.height));
+        SetUp();
+        host = {};
+        host.dynamic = QString::fromLatin1(row.dynamic);
+        host.clientHeight = row.height;
+        host.run();
+        EXPECT_TRUE(host.warnings.empty());
+        EXPECT_EQ(host.swatches, 15);
+        EXPECT_EQ(platform::randomDraws(), row.draws);
+        EXPECT_EQ(host.fakeClock.sleeps(), row.steps);
+        EXPECT_EQ(Module1::stepCount(row.height), row.steps);
+        ASSERT_EQ(host.steps.size(), std::size_t(row.steps) + 1);
+        EXPECT_EQ(host.steps.front().clears, 1); // once, before the first step
+        for (int k = 0; k < row.steps; ++k) {
+            const FakeHost::Step& step = host.steps[std::size_t(k)];
+            EXPECT_EQ(step.circles, row.circles) << k;
+            EXPECT_EQ(step.points, row.points) << k;
+            EXPECT_EQ(step.ages, 1) << k;
+            EXPECT_EQ(step.clears, k == 0 ? 1 : 0) << k;
+        }
+        const FakeHost::Step& after = host.steps.back();
+        EXPECT_EQ(after.circles + after.points + after.ages, 0);
+    }
+}
+
+TEST_F(EngineSetup, AFactorThatIsNoPositiveNumberIsOneWarningAndNothingElse) {
+    for (const char* factor : {"0", "-2", "abc", "", "-0", "nan"}) {
+        SetUp();
+        host = {};
+        host.factor = QString::fromLatin1(factor);
+        host.run();
+        EXPECT_EQ(host.warnings, std::vector<QString>{Module1::nonPositiveFactorMessage()})
+            << factor;
+        EXPECT_EQ(host.steps.size(), 1u);
+        EXPECT_EQ(host.steps[0].clears + host.steps[0].points + host.swatches, 0) << factor;
+        EXPECT_EQ(platform::randomDraws(), 0u);
+        EXPECT_EQ(Module1::ExtentHeight, 0); // no set-up either
+    }
+}
+
+// The dispatch point is the host's: what it does there, the run sees at the next step.
+TEST_F(EngineSetup, AToggleChangedAtADispatchPointTakesEffectAtTheNextStep) {
+    host.clientHeight = 30; // five steps
+    host.atDispatch = [this] {
+        if (host.steps.size() == 3)
+            host.dynamic = QStringLiteral("No");
+    };
+    host.run();
+    const int circles[] = {2, 2, 0, 0, 0};
+    for (std::size_t k = 0; k < 5; ++k)
+        EXPECT_EQ(host.steps[k].circles, circles[k]) << k;
+    EXPECT_EQ(host.ageTexts.back(), QStringLiteral(" 15"));
 }
 
 } // namespace

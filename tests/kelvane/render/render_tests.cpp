@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 
 #include <cerrno>
+#include <chrono>
 #include <functional>
 
 #include <sys/stat.h>
@@ -75,6 +76,22 @@ TEST_F(Render, ThePictureIsTheOneTheDisplayWindowHolds) {
         EXPECT_TRUE(picture == expected);
         EXPECT_EQ(platform::randomDraws(), row.dynamic ? 151u : 302u); // a fresh sequence
     }
+}
+
+// Each step is seen once its pause is over on the run's own clock, which takes no time for it.
+TEST_F(Render, EveryStepIsSeenAtTheEndOfItsPauseOnTheRunsClock) {
+    using namespace std::chrono_literals;
+    Parameters parameters;
+    parameters.size = {100, 30}; // five steps
+    std::vector<platform::Clock::Duration> seen;
+    QImage lastSeen;
+    const QImage picture =
+        render::runAnimation(parameters, [&](const QImage& step, platform::Clock::Duration at) {
+            seen.push_back(at);
+            lastSeen = step.copy();
+        });
+    EXPECT_EQ(seen, (std::vector<platform::Clock::Duration>{300ms, 600ms, 900ms, 1200ms, 1500ms}));
+    EXPECT_TRUE(lastSeen == picture);
 }
 
 TEST_F(Render, FramesAreEveryStepAndTheLastIsThePicture) {

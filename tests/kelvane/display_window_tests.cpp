@@ -1,6 +1,6 @@
+#include "kelvane/forms/form2.h"
 #include "platform/forms/qt_colour.h"
 #include "platform/forms/runtime.h"
-#include "platform/forms/surface.h"
 
 #include <QApplication>
 
@@ -13,20 +13,23 @@ using namespace platform;
 
 namespace {
 
-class Canvas : public DrawingForm {
+// The display window at 100 x 100 pixels, its picture fitted to that.
+class Display : public kelvane::Form2 {
   public:
-    Canvas() : DrawingForm(QStringLiteral("Canvas"), 1500, 1500) { setScaleMode(Pixels); }
+    explicit Display(Canvas::ImageSource source = Canvas::plainImage) : Form2(source) {
+        resize(100, 100);
+        cls();
+    }
 };
 
-// Memory for the design size of 100 x 100 pixels and no more.
-class ScarceCanvas : public DrawingForm {
-  public:
-    ScarceCanvas() : DrawingForm(QStringLiteral("Scarce"), 1500, 1500) { setScaleMode(Pixels); }
+// Memory for 100 x 100 pixels and no more.
+QImage scarceImage(QSize size) {
+    return size.width() * size.height() > 100 * 100 ? QImage() : Canvas::plainImage(size);
+}
 
-  protected:
-    QImage newImage(int width, int height) const override {
-        return width * height > 100 * 100 ? QImage() : DrawingForm::newImage(width, height);
-    }
+class ScarceDisplay : public Display {
+  public:
+    ScarceDisplay() : Display(scarceImage) {}
 };
 
 class Surface : public ::testing::Test {
@@ -36,7 +39,7 @@ class Surface : public ::testing::Test {
         setErrorReporter(nullptr);
         resetProgram();
     }
-    Canvas& canvas() { return ensureInstance<Canvas>(); }
+    Display& canvas() { return ensureInstance<Display>(); }
     QRgb at(int x, int y) { return canvas().picture().pixel(x, y); }
     QRgb background() { return toRgb(canvas().backgroundColour()) | 0xff000000u; }
     int count(QRgb rgb) {
@@ -98,17 +101,17 @@ TEST_F(Surface, AnyBlockOfFourPointsIsAWholeSquare) {
 TEST_F(Surface, AnImageTooLargeForMemoryIsARunTimeErrorAndNothingIsWrittenOutside) {
     std::vector<ErrorKind> errors;
     setErrorReporter([&](const RuntimeError& error) { errors.push_back(error.kind()); });
-    const std::function<void(DrawingForm&)> draws[] = {
-        [](DrawingForm& c) { c.pset(150, 150, paletteColour(12)); },
-        [](DrawingForm& c) { c.pset(5, 5, paletteColour(12)); },
-        [](DrawingForm& c) { c.circle(100, 100, 80, paletteColour(12)); },
-        [](DrawingForm& c) { c.cls(); },
+    const std::function<void(kelvane::Form2&)> draws[] = {
+        [](kelvane::Form2& c) { c.pset(150, 150, paletteColour(12)); },
+        [](kelvane::Form2& c) { c.pset(5, 5, paletteColour(12)); },
+        [](kelvane::Form2& c) { c.circle(100, 100, 80, paletteColour(12)); },
+        [](kelvane::Form2& c) { c.cls(); },
     };
     for (bool shown : {false, true}) { // resized with and without a resize event
         for (const auto& draw : draws) {
             errors.clear();
             resetProgram();
-            auto& scarce = ensureInstance<ScarceCanvas>();
+            auto& scarce = ensureInstance<ScarceDisplay>();
             if (shown)
                 scarce.show();
             scarce.resize(400, 400);
@@ -165,7 +168,7 @@ TEST_F(Surface, AClearTakesNoMoreMemoryThanTheWindow) {
     setErrorReporter([&](const RuntimeError& error) { errors.push_back(error.kind()); });
     for (const QSize window : {QSize(400, 20), QSize(20, 400), QSize(10000, 1)}) {
         resetProgram();
-        auto& scarce = ensureInstance<ScarceCanvas>();
+        auto& scarce = ensureInstance<ScarceDisplay>();
         scarce.resize(window); // hidden: no resize event grows the image first
         runHandler([&] {
             scarce.cls();
@@ -173,8 +176,7 @@ TEST_F(Surface, AClearTakesNoMoreMemoryThanTheWindow) {
         });
         EXPECT_EQ(errors, std::vector<ErrorKind>{}) << window.width();
         EXPECT_EQ(scarce.picture().size(), window);
-        EXPECT_EQ(scarce.picture().pixel(window.width() - 1, window.height() - 1),
-                  qRgb(255, 0, 0));
+        EXPECT_EQ(scarce.picture().pixel(window.width() - 1, window.height() - 1), qRgb(255, 0, 0));
     }
 }
 
