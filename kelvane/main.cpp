@@ -4,7 +4,7 @@
 #include "platform/forms/runtime.h"
 
 int main(int argc, char** argv) {
-    kelvane::render::keepArgumentBytes(argc, argv);
+    kelvane::command_line::keepArgumentBytes(argc, argv);
     return platform::runProgram(
         argc, argv,
         {.name = QStringLiteral("Kelvane"),
@@ -13,6 +13,6 @@ int main(int argc, char** argv) {
          .summary = QStringLiteral("Watch particles spread out from a centre."),
          .errorWording = kelvane::errorWords,
          .placesWindows = true,
-         .options = kelvane::render::options(),
-         .commandLineMode = kelvane::render::commandLineMode});
+         .options = kelvane::command_line::options(),
+         .commandLineMode = kelvane::command_line::commandLineMode});
 }

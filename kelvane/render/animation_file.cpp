@@ -12,7 +12,7 @@
 
 #include <gif_lib.h>
 
-namespace kelvane::render {
+namespace kelvane::command_line {
 namespace {
 
 // Every viewer reads this application extension as the number of times to play the frames
@@ -256,4 +256,4 @@ QString AnimationFile::write(const QByteArray& path) const {
         true);
 }
 
-} // namespace kelvane::render
+} // namespace kelvane::command_line

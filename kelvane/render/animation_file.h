@@ -7,7 +7,7 @@
 #include <chrono>
 #include <memory>
 
-namespace kelvane::render {
+namespace kelvane::command_line {
 
 // The longest side a GIF image takes, in pixels: its sizes are 16-bit numbers.
 inline constexpr int largestAnimationSide = 65535;
@@ -59,4 +59,4 @@ class AnimationFile {
     bool finished_ = false;
 };
 
-} // namespace kelvane::render
+} // namespace kelvane::command_line

@@ -10,7 +10,7 @@
 
 #include <limits>
 
-namespace kelvane::render {
+namespace kelvane::command_line {
 namespace {
 
 const QString factorName = QStringLiteral("factor");
@@ -154,6 +154,12 @@ std::optional<Parameters> readParameters(const platform::ProgramArguments& argum
     parameters.pictureName = QFile::encodeName(parameters.picture);
     parameters.framesName = QFile::encodeName(parameters.frames);
     parameters.animationName = QFile::encodeName(parameters.animation);
+    // One would be written over the other once the run is done.
+    if (!parameters.picture.isEmpty() && parameters.picture == parameters.animation) {
+        problem = QStringLiteral("--%1 and --%2 name the same file, %3: give each its own.")
+                      .arg(renderName, animationName, platform::quotedArgument(parameters.picture));
+        return std::nullopt;
+    }
     if (parameters.picture.isEmpty() && parameters.frames.isEmpty() &&
         parameters.animation.isEmpty()) {
         problem = QStringLiteral("say where the pictures go: give --render FILE, --frames FOLDER, "
@@ -181,4 +187,4 @@ void useArgumentBytes(Parameters& parameters, const QList<QByteArray>& arguments
         parameters.animationName = given.value(animationName).toLatin1();
 }
 
-} // namespace kelvane::render
+} // namespace kelvane::command_line

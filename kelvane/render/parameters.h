@@ -10,7 +10,7 @@
 #include <optional>
 #include <vector>
 
-namespace kelvane::render {
+namespace kelvane::command_line {
 
 // What a picture is drawn with: the control window's boxes, the display window's size, and where
 // the pictures go.
@@ -40,4 +40,4 @@ std::optional<Parameters> readParameters(const platform::ProgramArguments& argum
 // UTF-8.
 void useArgumentBytes(Parameters& parameters, const QList<QByteArray>& arguments);
 
-} // namespace kelvane::render
+} // namespace kelvane::command_line

@@ -4,7 +4,7 @@
 
 #include <QImageWriter>
 
-namespace kelvane::render {
+namespace kelvane::command_line {
 
 QString writePicture(const QByteArray& path, const QImage& image, bool toDisk) {
     return platform::writeWhole(
@@ -16,4 +16,4 @@ QString writePicture(const QByteArray& path, const QImage& image, bool toDisk) {
         toDisk);
 }
 
-} // namespace kelvane::render
+} // namespace kelvane::command_line

@@ -4,7 +4,7 @@
 #include <QImage>
 #include <QString>
 
-namespace kelvane::render {
+namespace kelvane::command_line {
 
 // The longest side the PNG writer takes, in pixels.
 inline constexpr int largestPictureSide = 1000000;
@@ -13,4 +13,4 @@ inline constexpr int largestPictureSide = 1000000;
 // empty, or the reason it failed.
 QString writePicture(const QByteArray& path, const QImage& image, bool toDisk);
 
-} // namespace kelvane::render
+} // namespace kelvane::command_line

@@ -36,7 +36,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace kelvane::render {
+namespace kelvane::command_line {
 namespace {
 
 // A failure to write, on its way out of the run.
@@ -444,4 +444,4 @@ int commandLineMode(const platform::ProgramArguments& arguments) {
     return makePictures(arguments.program, named);
 }
 
-} // namespace kelvane::render
+} // namespace kelvane::command_line

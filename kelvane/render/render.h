@@ -8,7 +8,7 @@
 
 #include <functional>
 
-namespace kelvane::render {
+namespace kelvane::command_line {
 
 // What is seen at a step's dispatch point: its picture, and the time on the run's own clock, from
 // the run's start, on which every pause lasts as long as the window's does and takes no time.
@@ -37,4 +37,4 @@ void keepArgumentBytes(int argc, const char* const* argv);
 // be made or written, or 2 for options it cannot use.
 int commandLineMode(const platform::ProgramArguments& arguments);
 
-} // namespace kelvane::render
+} // namespace kelvane::command_line

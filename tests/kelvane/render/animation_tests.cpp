@@ -18,7 +18,7 @@ namespace kelvane::testing {
 namespace {
 
 using namespace std::chrono_literals;
-using render::AnimationFile;
+using command_line::AnimationFile;
 
 // What a viewer shows of a GIF: every frame drawn over the ones before, as each says.
 struct Shown {

@@ -17,7 +17,7 @@ inline int runCommandLine(const QStringList& options, std::string& standardError
     for (qsizetype i = 0; i + 1 < options.size(); i += 2)
         arguments.values.insert(options[i], options[i + 1]);
     ::testing::internal::CaptureStderr();
-    const int status = render::commandLineMode(arguments);
+    const int status = command_line::commandLineMode(arguments);
     standardError = ::testing::internal::GetCapturedStderr();
     return status;
 }

@@ -18,7 +18,7 @@
 namespace kelvane::testing {
 namespace {
 
-using render::Parameters;
+using command_line::Parameters;
 
 class Render : public KelvaneTest {
   protected:
@@ -71,7 +71,7 @@ TEST_F(Render, ThePictureIsTheOneTheDisplayWindowHolds) {
         SCOPED_TRACE(row.factor.toStdString() + " " + std::to_string(row.size.width()) + "x" +
                      std::to_string(row.size.height()));
         const QImage expected = windowPicture(row);
-        const QImage picture = render::runAnimation(row);
+        const QImage picture = command_line::runAnimation(row);
         EXPECT_EQ(picture.size(), row.size);
         EXPECT_TRUE(picture == expected);
         EXPECT_EQ(platform::randomDraws(), row.dynamic ? 151u : 302u); // a fresh sequence
@@ -85,8 +85,8 @@ TEST_F(Render, EveryStepIsSeenAtTheEndOfItsPauseOnTheRunsClock) {
     parameters.size = {100, 30}; // five steps
     std::vector<platform::Clock::Duration> seen;
     QImage lastSeen;
-    const QImage picture =
-        render::runAnimation(parameters, [&](const QImage& step, platform::Clock::Duration at) {
+    const QImage picture = command_line::runAnimation(
+        parameters, [&](const QImage& step, platform::Clock::Duration at) {
             seen.push_back(at);
             lastSeen = step.copy();
         });
@@ -203,6 +203,10 @@ TEST_F(Render, BadParametersGiveOneLineAndLeaveNoFile) {
          "cannot make the folder '" + path("old/frame-9.png/f").toStdString() +
              "' for the frames: Not a directory"},
         {{"render", ""}, 2, "--render: give the name of the file to write to."},
+        {{"render", path("a"), "animation", path("a")},
+         2,
+         "--render and --animation name the same file, '" + path("a").toStdString() +
+             "': give each its own."},
         {{"factor", "2"},
          2,
          "say where the pictures go: give --render FILE, --frames FOLDER, --animation FILE.gif or "
@@ -410,18 +414,18 @@ TEST_F(Render, PictureNamesAreTheBytesGiven) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.picture.toStdString());
         QList<QByteArray> arguments(row.arguments.begin(), row.arguments.end());
-        render::Parameters parameters;
-        render::useArgumentBytes(parameters, arguments);
+        command_line::Parameters parameters;
+        command_line::useArgumentBytes(parameters, arguments);
         EXPECT_EQ(parameters.pictureName, row.picture);
         EXPECT_EQ(parameters.framesName, row.frames);
     }
     // And the mode writes the file of that name, not one of a name made valid text.
     const QByteArray name = bytes("caf") + "\xe9.png";
     const char* argv[] = {"kelvane", "--render", name.constData()};
-    render::keepArgumentBytes(3, argv);
+    command_line::keepArgumentBytes(3, argv);
     std::string standardError;
     const int status = run({"render", QFile::decodeName(name)}, standardError);
-    render::keepArgumentBytes(0, nullptr);
+    command_line::keepArgumentBytes(0, nullptr);
     EXPECT_EQ(status, 0) << standardError;
     EXPECT_EQ(::access(name.constData(), F_OK), 0);
     EXPECT_NE(::access(bytes("caf\u00e9.png").constData(), F_OK), 0);
@@ -464,11 +468,11 @@ TEST(RenderTime, ARunOfMinutesSaysSoBeforeItStarts) {
          "the run and keeps nothing of it."},
     };
     for (const auto& row : rows) {
-        render::Parameters parameters;
+        command_line::Parameters parameters;
         parameters.size = row.size;
         parameters.framesName = row.frames ? "fr" : "";
         parameters.pictureName = row.picture ? "p.png" : "";
-        EXPECT_EQ(render::longRunNote(parameters, row.secondsPerPixel), row.note)
+        EXPECT_EQ(command_line::longRunNote(parameters, row.secondsPerPixel), row.note)
             << row.size.width() << " " << row.secondsPerPixel;
     }
 }
