@@ -252,10 +252,12 @@ int commandLineMode(const platform::ProgramArguments& arguments) {
     try {
         runCycles(outcome, !settings->json);
     } catch (const platform::RuntimeError& error) {
-        // The one error of a run: a number past 64 bits, refused before the first call.
-        if (error.kind() != platform::ErrorKind::Overflow || !beyond64Bits(outcome.index))
+        // The one error of a run: a number past 64 bits, refused before the first call, which
+        // names the index it was asked for.
+        const std::optional<double> index = error.cause().value;
+        if (error.kind() != platform::ErrorKind::Overflow || !index)
             throw;
-        return platform::runFailure(arguments.program, beyond64BitsWords(outcome.index));
+        return platform::runFailure(arguments.program, beyond64BitsWords(*index));
     }
     progress.reset();
 
