@@ -138,35 +138,20 @@ QString helpText(const QCommandLineParser& parser, const QString& program) {
 } // namespace
 
 QString printable(const QString& text) {
+    static const QMap<char32_t, QString> named = {
+        {0x07, QStringLiteral("\\a")}, {0x08, QStringLiteral("\\b")}, {0x09, QStringLiteral("\\t")},
+        {0x0a, QStringLiteral("\\n")}, {0x0d, QStringLiteral("\\r")}, {0x1b, QStringLiteral("\\e")},
+    };
     QString result;
     for (const char32_t c : text.toUcs4()) {
-        switch (c) {
-        case 0x07:
-            result += QStringLiteral("\\a");
-            break;
-        case 0x08:
-            result += QStringLiteral("\\b");
-            break;
-        case 0x09:
-            result += QStringLiteral("\\t");
-            break;
-        case 0x0a:
-            result += QStringLiteral("\\n");
-            break;
-        case 0x0d:
-            result += QStringLiteral("\\r");
-            break;
-        case 0x1b:
-            result += QStringLiteral("\\e");
-            break;
-        default:
-            if (QChar::isPrint(c))
-                result += QString::fromUcs4(&c, 1);
-            else if (c < 0x100)
-                result += QStringLiteral("\\x%1").arg(uint(c), 2, 16, QLatin1Char('0'));
-            else
-                result += QStringLiteral("\\u{%1}").arg(uint(c), 4, 16, QLatin1Char('0'));
-        }
+        if (named.contains(c))
+            result += named.value(c);
+        else if (QChar::isPrint(c))
+            result += QString::fromUcs4(&c, 1);
+        else if (c < 0x100)
+            result += QStringLiteral("\\x%1").arg(uint(c), 2, 16, QLatin1Char('0'));
+        else
+            result += QStringLiteral("\\u{%1}").arg(uint(c), 4, 16, QLatin1Char('0'));
     }
     return result;
 }
@@ -244,19 +229,16 @@ QString quotedArgument(const QString& value) {
     return QLatin1Char('\'') + printable(value) + QLatin1Char('\'');
 }
 
-int usageError(const QString& program, const QString& problem) {
-    const QString text =
-        QStringLiteral("%1: %2\nTry '%1 --help'.\n").arg(program, printable(problem));
-    std::fputs(text.toLocal8Bit().constData(), stderr);
-    std::fflush(stderr);
-    return 2;
-}
-
 int runFailure(const QString& program, const QString& problem) {
     const QString text = program + QStringLiteral(": ") + printable(problem) + QLatin1Char('\n');
     std::fputs(text.toLocal8Bit().constData(), stderr);
-    std::fflush(stderr);
     return 1;
+}
+
+int usageError(const QString& program, const QString& problem) {
+    runFailure(program, problem);
+    std::fputs(QStringLiteral("Try '%1 --help'.\n").arg(program).toLocal8Bit().constData(), stderr);
+    return 2;
 }
 
 int showText(const QString& program, const QString& text) {

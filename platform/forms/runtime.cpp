@@ -88,6 +88,21 @@ QStringList argumentList(int argc, char** argv) {
     return arguments;
 }
 
+// The program's words for the error, or the plain description of its kind: what a command-line
+// mode prints.
+QString errorText(const RuntimeError& error) {
+    QString words;
+    if (state().wording) {
+        // The wording reads the windows; should that fail, the plain description still serves.
+        try {
+            words = state().wording(error);
+        } catch (...) {
+            words.clear();
+        }
+    }
+    return words.isEmpty() ? describe(error.kind()) : words;
+}
+
 // The drawing at the sizes window systems ask for, each drawn afresh by Qt's SVG icon engine so
 // that small icons stay sharp.
 QIcon programIcon(const QString& svgPath) {
@@ -281,19 +296,6 @@ void setErrorWording(ErrorWording wording) {
 
 QString reportText(const RuntimeError& error) {
     return errorText(error) + QStringLiteral("\n\nThe program will close when you press OK.");
-}
-
-QString errorText(const RuntimeError& error) {
-    QString words;
-    if (state().wording) {
-        // The wording reads the windows; should that fail, the plain description still serves.
-        try {
-            words = state().wording(error);
-        } catch (...) {
-            words.clear();
-        }
-    }
-    return words.isEmpty() ? describe(error.kind()) : words;
 }
 
 void resetProgram() {
