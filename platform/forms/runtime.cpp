@@ -55,19 +55,23 @@ void logError(const RuntimeError& error) {
     std::fflush(stderr);
 }
 
-void showReport(const RuntimeError& error) {
-    logError(error);
-    if (state().reporter) {
-        state().reporter(error);
-        return;
-    }
+// A message box titled with the program's name over the active window, where there are windows.
+void showMessage(QMessageBox::Icon icon, const QString& text) {
     if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
         return;
-    QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), reportText(error),
-                    QMessageBox::Ok, QApplication::activeWindow());
+    QMessageBox box(icon, QApplication::applicationName(), text, QMessageBox::Ok,
+                    QApplication::activeWindow());
     // What the user typed is quoted in the text and must not be taken for markup.
     box.setTextFormat(Qt::PlainText);
     box.exec();
+}
+
+void showReport(const RuntimeError& error) {
+    logError(error);
+    if (state().reporter)
+        state().reporter(error);
+    else
+        showMessage(QMessageBox::Critical, reportText(error));
 }
 
 void reportAndEnd(const RuntimeError& error) {
@@ -281,13 +285,10 @@ void setWarningReporter(WarningReporter reporter) {
 }
 
 void reportWarning(const QString& message) {
-    if (state().warningReporter) {
+    if (state().warningReporter)
         state().warningReporter(message);
-        return;
-    }
-    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
-        return;
-    QMessageBox::warning(QApplication::activeWindow(), QApplication::applicationName(), message);
+    else
+        showMessage(QMessageBox::Warning, message);
 }
 
 void setErrorWording(ErrorWording wording) {
