@@ -168,28 +168,22 @@ CommandLine readCommandLine(const QStringList& arguments, const QString& descrip
     declareOptions(parser, description, false, programOptions);
 
     CommandLine result;
-    const bool parsed = parser.parse(arguments);
-    const QString joined = parsed ? joinedQtValue(arguments) : QString();
-    const QString ownProblem =
-        parsed ? programOptionProblem(arguments, parser, programOptions) : QString();
-    if (!parsed || !parser.positionalArguments().isEmpty() || !joined.isEmpty() ||
-        !ownProblem.isEmpty()) {
-        QString error;
-        if (!parsed)
-            error = parser.errorText();
-        else if (!ownProblem.isEmpty())
-            error = ownProblem;
-        else if (!joined.isEmpty())
-            error = QStringLiteral("Option '%1': give the value as the next argument, as in "
-                                   "'%2 %3'.")
-                        .arg(joined, joined.section(QLatin1Char('='), 0, 0),
-                             joined.section(QLatin1Char('='), 1));
-        else
-            error = QStringLiteral("Unexpected argument '%1'.")
-                        .arg(parser.positionalArguments().constFirst());
-        error = printable(error);
+    QString error;
+    if (!parser.parse(arguments))
+        error = parser.errorText();
+    else if (const QString own = programOptionProblem(arguments, parser, programOptions);
+             !own.isEmpty())
+        error = own;
+    else if (const QString joined = joinedQtValue(arguments); !joined.isEmpty())
+        error = QStringLiteral("Option '%1': give the value as the next argument, as in '%2 %3'.")
+                    .arg(joined, joined.section(QLatin1Char('='), 0, 0),
+                         joined.section(QLatin1Char('='), 1));
+    else if (!parser.positionalArguments().isEmpty())
+        error = QStringLiteral("Unexpected argument '%1'.")
+                    .arg(parser.positionalArguments().constFirst());
+    if (!error.isEmpty()) {
         result.action = CommandLine::Action::UsageError;
-        result.text = program + QStringLiteral(": ") + error + QStringLiteral("\n\n") +
+        result.text = program + QStringLiteral(": ") + printable(error) + QStringLiteral("\n\n") +
                       helpText(parser, program);
         result.exitStatus = 2;
     } else if (parser.isSet(QStringLiteral("help-all"))) {
