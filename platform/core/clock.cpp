@@ -11,11 +11,6 @@ namespace {
 Clock* installed = nullptr;
 SystemClock::Sleeper sleeper = nullptr;
 
-SystemClock& systemClock() {
-    static SystemClock clock;
-    return clock;
-}
-
 constexpr double secondsPerDay = 86400.0;
 
 } // namespace
@@ -60,7 +55,8 @@ void FakeClock::advance(Duration by) {
 }
 
 Clock& activeClock() {
-    return installed ? *installed : systemClock();
+    static SystemClock system;
+    return installed ? *installed : system;
 }
 
 void setClock(Clock* clock) {

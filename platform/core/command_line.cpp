@@ -138,35 +138,20 @@ QString helpText(const QCommandLineParser& parser, const QString& program) {
 } // namespace
 
 QString printable(const QString& text) {
+    static const QMap<char32_t, QString> named = {
+        {0x07, QStringLiteral("\\a")}, {0x08, QStringLiteral("\\b")}, {0x09, QStringLiteral("\\t")},
+        {0x0a, QStringLiteral("\\n")}, {0x0d, QStringLiteral("\\r")}, {0x1b, QStringLiteral("\\e")},
+    };
     QString result;
     for (const char32_t c : text.toUcs4()) {
-        switch (c) {
-        case 0x07:
-            result += QStringLiteral("\\a");
-            break;
-        case 0x08:
-            result += QStringLiteral("\\b");
-            break;
-        case 0x09:
-            result += QStringLiteral("\\t");
-            break;
-        case 0x0a:
-            result += QStringLiteral("\\n");
-            break;
-        case 0x0d:
-            result += QStringLiteral("\\r");
-            break;
-        case 0x1b:
-            result += QStringLiteral("\\e");
-            break;
-        default:
-            if (QChar::isPrint(c))
-                result += QString::fromUcs4(&c, 1);
-            else if (c < 0x100)
-                result += QStringLiteral("\\x%1").arg(uint(c), 2, 16, QLatin1Char('0'));
-            else
-                result += QStringLiteral("\\u{%1}").arg(uint(c), 4, 16, QLatin1Char('0'));
-        }
+        if (named.contains(c))
+            result += named.value(c);
+        else if (QChar::isPrint(c))
+            result += QString::fromUcs4(&c, 1);
+        else if (c < 0x100)
+            result += QStringLiteral("\\x%1").arg(uint(c), 2, 16, QLatin1Char('0'));
+        else
+            result += QStringLiteral("\\u{%1}").arg(uint(c), 4, 16, QLatin1Char('0'));
     }
     return result;
 }
@@ -183,28 +168,22 @@ CommandLine readCommandLine(const QStringList& arguments, const QString& descrip
     declareOptions(parser, description, false, programOptions);
 
     CommandLine result;
-    const bool parsed = parser.parse(arguments);
-    const QString joined = parsed ? joinedQtValue(arguments) : QString();
-    const QString ownProblem =
-        parsed ? programOptionProblem(arguments, parser, programOptions) : QString();
-    if (!parsed || !parser.positionalArguments().isEmpty() || !joined.isEmpty() ||
-        !ownProblem.isEmpty()) {
-        QString error;
-        if (!parsed)
-            error = parser.errorText();
-        else if (!ownProblem.isEmpty())
-            error = ownProblem;
-        else if (!joined.isEmpty())
-            error = QStringLiteral("Option '%1': give the value as the next argument, as in "
-                                   "'%2 %3'.")
-                        .arg(joined, joined.section(QLatin1Char('='), 0, 0),
-                             joined.section(QLatin1Char('='), 1));
-        else
-            error = QStringLiteral("Unexpected argument '%1'.")
-                        .arg(parser.positionalArguments().constFirst());
-        error = printable(error);
+    QString error;
+    if (!parser.parse(arguments))
+        error = parser.errorText();
+    else if (const QString own = programOptionProblem(arguments, parser, programOptions);
+             !own.isEmpty())
+        error = own;
+    else if (const QString joined = joinedQtValue(arguments); !joined.isEmpty())
+        error = QStringLiteral("Option '%1': give the value as the next argument, as in '%2 %3'.")
+                    .arg(joined, joined.section(QLatin1Char('='), 0, 0),
+                         joined.section(QLatin1Char('='), 1));
+    else if (!parser.positionalArguments().isEmpty())
+        error = QStringLiteral("Unexpected argument '%1'.")
+                    .arg(parser.positionalArguments().constFirst());
+    if (!error.isEmpty()) {
         result.action = CommandLine::Action::UsageError;
-        result.text = program + QStringLiteral(": ") + error + QStringLiteral("\n\n") +
+        result.text = program + QStringLiteral(": ") + printable(error) + QStringLiteral("\n\n") +
                       helpText(parser, program);
         result.exitStatus = 2;
     } else if (parser.isSet(QStringLiteral("help-all"))) {
@@ -244,19 +223,16 @@ QString quotedArgument(const QString& value) {
     return QLatin1Char('\'') + printable(value) + QLatin1Char('\'');
 }
 
-int usageError(const QString& program, const QString& problem) {
-    const QString text =
-        QStringLiteral("%1: %2\nTry '%1 --help'.\n").arg(program, printable(problem));
-    std::fputs(text.toLocal8Bit().constData(), stderr);
-    std::fflush(stderr);
-    return 2;
-}
-
 int runFailure(const QString& program, const QString& problem) {
     const QString text = program + QStringLiteral(": ") + printable(problem) + QLatin1Char('\n');
     std::fputs(text.toLocal8Bit().constData(), stderr);
-    std::fflush(stderr);
     return 1;
+}
+
+int usageError(const QString& program, const QString& problem) {
+    runFailure(program, problem);
+    std::fputs(QStringLiteral("Try '%1 --help'.\n").arg(program).toLocal8Bit().constData(), stderr);
+    return 2;
 }
 
 int showText(const QString& program, const QString& text) {

@@ -51,25 +51,21 @@ StackBounds stackBounds() {
     return {here - size, here};
 }
 
-std::size_t stackReserve(std::size_t stackSize) {
-    return std::clamp(stackSize / 4, 256 * KiB, 2 * MiB);
-}
-
 std::uintptr_t stackLimit() {
     thread_local const std::uintptr_t limit = [] {
         const StackBounds bounds = stackBounds();
         const std::size_t size = bounds.high - bounds.low;
-        return bounds.low + std::min(stackReserve(size), size / 2);
+        // What stays untouched below the limit: room for an event dispatch with its handlers and
+        // for the report of a run-time error, both of which may start from the deepest frame a
+        // computation reaches.
+        const std::size_t reserve = std::clamp(size / 4, 256 * KiB, 2 * MiB);
+        return bounds.low + std::min(reserve, size / 2);
     }();
     return limit;
 }
 
-bool stackExhausted() {
-    return currentFrame() < stackLimit();
-}
-
 void checkStack() {
-    if (stackExhausted())
+    if (currentFrame() < stackLimit())
         raiseOutOfStack(QStringLiteral("The calculation nests deeper than the stack allows."));
 }
 

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -63,46 +64,42 @@ QString standardStream(const struct stat& file) {
 }
 
 // Where the file really goes: the name itself, or the file a link leads to, so that renaming
-// over it keeps the link. Empty, with the reason, when the name cannot take the file.
-QByteArray destination(const QByteArray& path, QString& problem, mode_t& mode, bool& exists) {
+// over it keeps the link. An empty path, with the reason, when the name cannot take the file.
+struct Destination {
+    QByteArray path;
+    QString problem;
+    std::optional<mode_t> mode; // the permissions of the file it replaces, if there is one
+};
+
+Destination destination(const QByteArray& path) {
+    const auto refused = [](const QString& problem) { return Destination{{}, problem, {}}; };
+    if (path.isEmpty()) // names no file, yet would pass the checks below as one written
+        return refused(reason(ENOENT));
     struct stat status {};
-    exists = false;
-    if (::lstat(path.constData(), &status) != 0) {
-        if (errno == ENOENT)
-            return path; // a missing folder is told by the open
-        problem = reason(errno);
-        return {};
-    }
+    if (::lstat(path.constData(), &status) != 0)
+        // A missing folder is told by the open.
+        return errno == ENOENT ? Destination{path, {}, {}} : refused(reason(errno));
     const bool link = S_ISLNK(status.st_mode);
-    if (link && ::stat(path.constData(), &status) != 0) {
-        problem = errno == ENOENT ? QStringLiteral("Filename refers to a link that leads nowhere")
-                                  : reason(errno);
-        return {};
-    }
-    if (!S_ISREG(status.st_mode)) {
-        problem = kindWords(status.st_mode);
-        return {};
-    }
-    if (const QString stream = standardStream(status); !stream.isEmpty()) {
-        problem = QStringLiteral("Filename refers to the %1, which takes no picture: give a file")
-                      .arg(stream);
-        return {};
-    }
+    if (link && ::stat(path.constData(), &status) != 0)
+        return refused(errno == ENOENT
+                           ? QStringLiteral("Filename refers to a link that leads nowhere")
+                           : reason(errno));
+    if (!S_ISREG(status.st_mode))
+        return refused(kindWords(status.st_mode));
+    if (const QString stream = standardStream(status); !stream.isEmpty())
+        return refused(
+            QStringLiteral("Filename refers to the %1, which takes no picture: give a file")
+                .arg(stream));
     // A file made read-only stays as it is, as the user meant it to.
-    if (::access(path.constData(), W_OK) != 0) {
-        problem = reason(errno);
-        return {};
-    }
-    exists = true;
-    mode = status.st_mode & 07777;
+    if (::access(path.constData(), W_OK) != 0)
+        return refused(reason(errno));
+    const mode_t mode = status.st_mode & 07777;
     if (!link)
-        return path;
+        return {path, {}, mode};
     char resolved[PATH_MAX];
-    if (!::realpath(path.constData(), resolved)) {
-        problem = reason(errno);
-        return {};
-    }
-    return QByteArray(resolved);
+    if (!::realpath(path.constData(), resolved))
+        return refused(reason(errno));
+    return {QByteArray(resolved), {}, mode};
 }
 
 // The bytes straight to the file, every write checked: a disk that fills up fails the
@@ -143,13 +140,13 @@ class DescriptorDevice : public QIODevice {
 };
 
 // A name beside the destination that nothing else has.
-int openTemporary(const QByteArray& target, mode_t mode, bool exists, QByteArray& name) {
+int openTemporary(const Destination& target, QByteArray& name) {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        name = target + '.' +
+        name = target.path + '.' +
                QByteArray::number(QRandomGenerator::global()->generate64() % 0x1000000000ULL, 36);
         const int descriptor = checked(SystemCall::Open, [&] {
             return ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
-                          exists ? mode & 0600 : 0666);
+                          target.mode ? *target.mode & 0600 : 0666);
         });
         if (descriptor >= 0 || errno != EEXIST)
             return descriptor;
@@ -160,23 +157,16 @@ int openTemporary(const QByteArray& target, mode_t mode, bool exists, QByteArray
 } // namespace
 
 QString refusal(const QByteArray& path) {
-    QString problem;
-    mode_t mode = 0;
-    bool exists = false;
-    destination(path, problem, mode, exists);
-    return problem;
+    return destination(path).problem;
 }
 
 QString writeWhole(const QByteArray& path, const Encoder& encode, bool toDisk) {
-    QString problem;
-    mode_t mode = 0;
-    bool exists = false;
-    const QByteArray target = destination(path, problem, mode, exists);
-    if (target.isEmpty())
-        return problem;
+    const Destination target = destination(path);
+    if (target.path.isEmpty())
+        return target.problem;
 
     QByteArray temporary;
-    const int descriptor = openTemporary(target, mode, exists, temporary);
+    const int descriptor = openTemporary(target, temporary);
     if (descriptor < 0)
         return reason(errno);
     const auto fail = [&](int error, bool open) {
@@ -186,7 +176,7 @@ QString writeWhole(const QByteArray& path, const Encoder& encode, bool toDisk) {
         return reason(error);
     };
     // The file it replaces keeps its permissions; a new one has what the umask left of 0666.
-    if (exists && ::fchmod(descriptor, mode) != 0)
+    if (target.mode && ::fchmod(descriptor, *target.mode) != 0)
         return fail(errno, true);
 
     DescriptorDevice device(descriptor);
@@ -205,12 +195,12 @@ QString writeWhole(const QByteArray& path, const Encoder& encode, bool toDisk) {
         return fail(errno, false);
     // Looked at again: something else may have been put there while the picture was made.
     struct stat status {};
-    if (::lstat(target.constData(), &status) == 0 && !S_ISREG(status.st_mode)) {
+    if (::lstat(target.path.constData(), &status) == 0 && !S_ISREG(status.st_mode)) {
         ::unlink(temporary.constData());
         return kindWords(status.st_mode);
     }
     if (checked(SystemCall::Rename,
-                [&] { return std::rename(temporary.constData(), target.constData()); }) != 0)
+                [&] { return std::rename(temporary.constData(), target.path.constData()); }) != 0)
         return fail(errno, false);
     return {};
 }

@@ -26,15 +26,15 @@ struct HeldMessage {
 };
 
 // A message or signal handler is a plain function: what it needs lives here while the
-// application starts.
+// application starts. Its lines end in their line break already: a signal handler may write a
+// line, but not make one.
 struct Start {
     QByteArray unreachable;
     std::vector<HeldMessage> held;
 };
 Start* current = nullptr;
 
-[[noreturn]] void failWith(const QByteArray& line) {
-    const QByteArray text = line + '\n';
+[[noreturn]] void failWith(const QByteArray& text) {
     [[maybe_unused]] const auto written = ::write(STDERR_FILENO, text.constData(), text.size());
     // Half-made Qt objects must not be destroyed, nor the abort that follows reached.
     std::_Exit(1);
@@ -49,19 +49,13 @@ void holdMessage(QtMsgType type, const QMessageLogContext& context, const QStrin
 // Qt reads the server's answers while it sets up without checking each for a lost connection: a
 // server that dies midway leaves it reading nothing, and it crashes or writes into a closed
 // socket. Until the application stands, that is the window system failing, not the program.
-const char* unreachableText = nullptr;
-qsizetype unreachableSize = 0;
-
 void lostServer(int) {
-    [[maybe_unused]] const auto written = ::write(STDERR_FILENO, unreachableText, unreachableSize);
-    ::_exit(1);
+    failWith(current->unreachable);
 }
 
 class LostServerGuard {
   public:
-    explicit LostServerGuard(const QByteArray& line) : text_(line + '\n') {
-        unreachableText = text_.constData();
-        unreachableSize = text_.size();
+    LostServerGuard() {
         struct sigaction action = {};
         action.sa_handler = lostServer;
         sigemptyset(&action.sa_mask);
@@ -77,7 +71,6 @@ class LostServerGuard {
 
   private:
     static constexpr int signals_[] = {SIGSEGV, SIGBUS, SIGPIPE};
-    QByteArray text_;
     struct sigaction previous_[std::size(signals_)] = {};
 };
 
@@ -128,7 +121,8 @@ void keepSessionBusUnlaunched() {
 }
 
 QByteArray lineOf(const StartFailure& failure, const QString& reason) {
-    return (failure.program + QStringLiteral(": ") + printable(reason)).toLocal8Bit();
+    return (failure.program + QStringLiteral(": ") + printable(reason) + QLatin1Char('\n'))
+        .toLocal8Bit();
 }
 
 } // namespace
@@ -141,7 +135,7 @@ std::unique_ptr<QApplication> startApplication(int& argc, char** argv, const Sta
     const QtMessageHandler previous = qInstallMessageHandler(holdMessage);
     std::unique_ptr<QApplication> application;
     {
-        const LostServerGuard guard(start.unreachable);
+        const LostServerGuard guard;
         const AnswerWatch watch(answerLimit, lineOf(failure, failure.silent));
         application = std::make_unique<QApplication>(argc, argv);
         // A plug-in that finds no screen fails at the first window, with Qt's abort.

@@ -56,6 +56,19 @@ QAccessibleInterface* formInterface(const QString&, QObject* object) {
     return new QAccessibleWidget(form, QAccessible::Window);
 }
 
+// The font of every form and its controls. The layouts are drawn in twips for a narrow face: at
+// the platform's default font a ten-digit number does not fit a 975-twip box.
+QFont formFont() {
+    // Liberation Sans Narrow comes with fonts-liberation, which set-up installs. Where it is
+    // missing, DejaVu Sans Condensed, a little wider, fits the same texts a size smaller.
+    const bool narrow =
+        QFontDatabase::families().contains(QStringLiteral("Liberation Sans Narrow"));
+    QFont font(narrow ? QStringLiteral("Liberation Sans Narrow")
+                      : QStringLiteral("DejaVu Sans Condensed"));
+    font.setPointSizeF(narrow ? 9.0 : 7.0);
+    return font;
+}
+
 } // namespace
 
 TextBox::TextBox(const QString& text, QWidget* parent) : QLineEdit(parent) {
@@ -131,17 +144,6 @@ void TextBox::offerWholeText() {
     setToolTip(whole);
     const bool both = !description_.isEmpty() && !whole.isEmpty();
     setAccessibleDescription(both ? description_ + QLatin1Char(' ') + whole : description_ + whole);
-}
-
-QFont formFont() {
-    // Liberation Sans Narrow comes with fonts-liberation, which set-up installs. Where it is
-    // missing, DejaVu Sans Condensed, a little wider, fits the same texts a size smaller.
-    const bool narrow =
-        QFontDatabase::families().contains(QStringLiteral("Liberation Sans Narrow"));
-    QFont font(narrow ? QStringLiteral("Liberation Sans Narrow")
-                      : QStringLiteral("DejaVu Sans Condensed"));
-    font.setPointSizeF(narrow ? 9.0 : 7.0);
-    return font;
 }
 
 Form::Form(const QString& caption, double clientWidthTwips, double clientHeightTwips) {
@@ -296,7 +298,7 @@ void Form::closeEvent(QCloseEvent* event) {
 
 void setBackColor(QWidget* widget, Colour colour) {
     QPalette palette = widget->palette();
-    palette.setColor(widget->backgroundRole(), toQColor(colour));
+    palette.setColor(widget->backgroundRole(), QColor(toRgb(colour)));
     widget->setPalette(palette);
     widget->setAutoFillBackground(true);
 }

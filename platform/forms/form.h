@@ -62,10 +62,6 @@ class TextBox : public QLineEdit {
     QString description_;
 };
 
-// The font of every form and its controls. The layouts are drawn in twips for a narrow face: at
-// the platform's default font a ten-digit number does not fit a 975-twip box.
-QFont formFont();
-
 // Members told apart by an index, as a legend of swatches or a pair of result boxes are.
 template <class Control> class ControlArray {
   public:

@@ -5,8 +5,6 @@
 #include <QGuiApplication>
 #include <QWidget>
 
-#include <xcb/xcb.h>
-
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -58,17 +56,15 @@ class FrameQuery {
   public:
     FrameQuery(xcb_connection_t* connection, xcb_window_t window)
         : connection_(connection), window_(window), root_(rootOf(connection, window)),
-          extents_(atom(connection, "_NET_FRAME_EXTENTS")),
-          check_(atom(connection, "_NET_SUPPORTING_WM_CHECK")) {}
+          extents_(atom(connection, "_NET_FRAME_EXTENTS")) {}
 
     bool managerAnnounces() const {
-        if (root_ == XCB_WINDOW_NONE || extents_ == XCB_ATOM_NONE || check_ == XCB_ATOM_NONE)
+        if (root_ == XCB_WINDOW_NONE || extents_ == XCB_ATOM_NONE)
             return false;
-        // An EWMH window manager names its check window on the root window, and the check window
-        // names itself. A manager that has gone leaves the root's name behind, pointing to a
-        // window that no longer exists or that another client now owns.
-        const std::optional<xcb_window_t> named = checkWindow(root_);
-        return named && checkWindow(*named) == named;
+        // A manager that has gone leaves the root's name behind, pointing to a window that no
+        // longer exists or that another client now owns.
+        const std::optional<xcb_window_t> named = managerCheckWindow(connection_, root_);
+        return named && managerCheckWindow(connection_, *named) == named;
     }
 
     void askManager() const {
@@ -101,27 +97,19 @@ class FrameQuery {
     }
 
   private:
-    std::optional<xcb_window_t> checkWindow(xcb_window_t on) const {
-        const auto reply = property(connection_, on, check_, XCB_ATOM_WINDOW);
-        if (!reply || reply->format != 32 || xcb_get_property_value_length(reply.get()) < 4)
-            return std::nullopt;
-        return *static_cast<const xcb_window_t*>(xcb_get_property_value(reply.get()));
-    }
-
     xcb_connection_t* connection_;
     xcb_window_t window_;
     xcb_window_t root_;
     xcb_atom_t extents_;
-    xcb_atom_t check_;
 };
 
 } // namespace
 
 std::optional<QMargins> announcedFrameExtents(const QWidget& window) {
-    const auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (!x11 || !x11->connection() || !window.isWindow())
+    xcb_connection_t* connection = xConnection();
+    if (!connection || !window.isWindow())
         return std::nullopt;
-    const FrameQuery query(x11->connection(), static_cast<xcb_window_t>(window.winId()));
+    const FrameQuery query(connection, static_cast<xcb_window_t>(window.winId()));
     if (!query.managerAnnounces())
         return std::nullopt;
     bool announced = false;
@@ -145,6 +133,22 @@ std::optional<QMargins> announcedFrameExtents(const QWidget& window) {
 
 void forgetSilentWindowManager() {
     managerSilent = false;
+}
+
+xcb_connection_t* xConnection() {
+    const auto* x11 =
+        qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 ? x11->connection() : nullptr;
+}
+
+std::optional<xcb_window_t> managerCheckWindow(xcb_connection_t* connection, xcb_window_t on) {
+    const xcb_atom_t check = atom(connection, "_NET_SUPPORTING_WM_CHECK");
+    if (check == XCB_ATOM_NONE)
+        return std::nullopt;
+    const auto reply = property(connection, on, check, XCB_ATOM_WINDOW);
+    if (!reply || reply->format != 32 || xcb_get_property_value_length(reply.get()) < 4)
+        return std::nullopt;
+    return *static_cast<const xcb_window_t*>(xcb_get_property_value(reply.get()));
 }
 
 } // namespace platform

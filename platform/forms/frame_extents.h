@@ -2,6 +2,8 @@
 
 #include <QMargins>
 
+#include <xcb/xcb.h>
+
 #include <optional>
 
 class QWidget;
@@ -25,5 +27,12 @@ std::optional<QMargins> announcedFrameExtents(const QWidget& window);
 
 // Forgets a manager that did not answer, as a program starting afresh would.
 void forgetSilentWindowManager();
+
+// The program's connection to the X server; nullptr where the platform is not X11.
+xcb_connection_t* xConnection();
+
+// The window named as a window manager's own on a window (the root window, or that window
+// itself), if any: an EWMH manager names its check window on the root and on itself.
+std::optional<xcb_window_t> managerCheckWindow(xcb_connection_t* connection, xcb_window_t on);
 
 } // namespace platform

@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QTimerEvent>
 
+#include <algorithm>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -23,6 +24,8 @@ using std::chrono::steady_clock;
 // events are held through the pause and handed back for the next dispatch, where the click and
 // its handler run as a mouse click would.
 class HeldButtonTimers : public QObject {
+    using Timer = std::pair<QPointer<QAbstractButton>, int>;
+
   public:
     ~HeldButtonTimers() override {
         for (auto& [button, id] : held_)
@@ -37,16 +40,14 @@ class HeldButtonTimers : public QObject {
         auto* button = qobject_cast<QAbstractButton*>(watched);
         if (!button)
             return false;
-        const int id = static_cast<QTimerEvent*>(event)->timerId();
-        for (const auto& [known, knownId] : held_)
-            if (known == button && knownId == id)
-                return true;
-        held_.emplace_back(button, id);
+        const Timer timer(button, static_cast<QTimerEvent*>(event)->timerId());
+        if (std::ranges::find(held_, timer) == held_.end())
+            held_.push_back(timer);
         return true;
     }
 
   private:
-    std::vector<std::pair<QPointer<QAbstractButton>, int>> held_;
+    std::vector<Timer> held_;
 };
 
 void serveUntil(steady_clock::time_point deadline) {

@@ -10,9 +10,6 @@ namespace platform {
 inline QRgb toRgb(Colour c) {
     return qRgb(redOf(c), greenOf(c), blueOf(c));
 }
-inline QColor toQColor(Colour c) {
-    return QColor(toRgb(c));
-}
 inline Colour fromQColor(const QColor& c) {
     return rgbColour(c.red(), c.green(), c.blue());
 }

@@ -6,12 +6,11 @@
 #include "platform/core/stack.h"
 #include "platform/forms/application_start.h"
 #include "platform/forms/pause.h"
-#include "platform/forms/program_icon.h"
 #include "platform/forms/window_system.h"
 #include "platform/forms/window_watch.h"
 
 #include <QApplication>
-#include <QFileInfo>
+#include <QIcon>
 #include <QMessageBox>
 
 #include <chrono>
@@ -56,19 +55,23 @@ void logError(const RuntimeError& error) {
     std::fflush(stderr);
 }
 
-void showReport(const RuntimeError& error) {
-    logError(error);
-    if (state().reporter) {
-        state().reporter(error);
-        return;
-    }
+// A message box titled with the program's name over the active window, where there are windows.
+void showMessage(QMessageBox::Icon icon, const QString& text) {
     if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
         return;
-    QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), reportText(error),
-                    QMessageBox::Ok, QApplication::activeWindow());
+    QMessageBox box(icon, QApplication::applicationName(), text, QMessageBox::Ok,
+                    QApplication::activeWindow());
     // What the user typed is quoted in the text and must not be taken for markup.
     box.setTextFormat(Qt::PlainText);
     box.exec();
+}
+
+void showReport(const RuntimeError& error) {
+    logError(error);
+    if (state().reporter)
+        state().reporter(error);
+    else
+        showMessage(QMessageBox::Critical, reportText(error));
 }
 
 void reportAndEnd(const RuntimeError& error) {
@@ -89,9 +92,29 @@ QStringList argumentList(int argc, char** argv) {
     return arguments;
 }
 
-void print(std::FILE* stream, const QString& text) {
-    std::fputs(text.toLocal8Bit().constData(), stream);
-    std::fflush(stream);
+// The program's words for the error, or the plain description of its kind: what a command-line
+// mode prints.
+QString errorText(const RuntimeError& error) {
+    QString words;
+    if (state().wording) {
+        // The wording reads the windows; should that fail, the plain description still serves.
+        try {
+            words = state().wording(error);
+        } catch (...) {
+            words.clear();
+        }
+    }
+    return words.isEmpty() ? describe(error.kind()) : words;
+}
+
+// The drawing at the sizes window systems ask for, each drawn afresh by Qt's SVG icon engine so
+// that small icons stay sharp.
+QIcon programIcon(const QString& svgPath) {
+    const QIcon drawing(svgPath);
+    QIcon icon;
+    for (const int size : {16, 24, 32, 48, 64, 128})
+        icon.addPixmap(drawing.pixmap(size));
+    return icon;
 }
 
 // The program's mode runs outside every handler: what it lets out ends it here, on one line.
@@ -126,31 +149,29 @@ int runProgram(int& argc, char** argv, const Project& project) {
 
     // Read before the application exists, which needs a display: --help and --version do not.
     const QStringList arguments = argumentList(argc, argv);
+    const QString program = programName(arguments, project.name.toLower());
     const CommandLine commandLine = readCommandLine(arguments, project.summary, project.options);
     switch (commandLine.action) {
     case CommandLine::Action::Run:
         break;
     case CommandLine::Action::UsageError:
-        print(stderr, commandLine.text);
+        std::fputs(commandLine.text.toLocal8Bit().constData(), stderr);
         return commandLine.exitStatus;
     case CommandLine::Action::ShowHelp:
     case CommandLine::Action::ShowVersion:
-        return showText(programName(arguments, project.name.toLower()), commandLine.text);
+        return showText(program, commandLine.text);
     case CommandLine::Action::ProgramMode:
         return runCommandLineMode(project, commandLine.programArguments);
     }
 
-    const QString program = programName(arguments, project.name.toLower());
     WindowSystemEnvironment environment = WindowSystemEnvironment::current(commandLine);
     const QString platform = preferredPlatform(environment, project.placesWindows);
     if (!platform.isEmpty()) {
         qputenv("QT_QPA_PLATFORM", platform.toLatin1());
         environment.platformVariable = platform;
     }
-    if (const QString missing = missingDisplay(environment); !missing.isEmpty()) {
-        print(stderr, program + QStringLiteral(": ") + printable(missing) + QLatin1Char('\n'));
-        return 1;
-    }
+    if (const QString missing = missingDisplay(environment); !missing.isEmpty())
+        return runFailure(program, missing);
 
     const std::chrono::seconds answerLimit(10);
     const auto app = startApplication(argc, argv,
@@ -265,13 +286,10 @@ void setWarningReporter(WarningReporter reporter) {
 }
 
 void reportWarning(const QString& message) {
-    if (state().warningReporter) {
+    if (state().warningReporter)
         state().warningReporter(message);
-        return;
-    }
-    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
-        return;
-    QMessageBox::warning(QApplication::activeWindow(), QApplication::applicationName(), message);
+    else
+        showMessage(QMessageBox::Warning, message);
 }
 
 void setErrorWording(ErrorWording wording) {
@@ -280,19 +298,6 @@ void setErrorWording(ErrorWording wording) {
 
 QString reportText(const RuntimeError& error) {
     return errorText(error) + QStringLiteral("\n\nThe program will close when you press OK.");
-}
-
-QString errorText(const RuntimeError& error) {
-    QString words;
-    if (state().wording) {
-        // The wording reads the windows; should that fail, the plain description still serves.
-        try {
-            words = state().wording(error);
-        } catch (...) {
-            words.clear();
-        }
-    }
-    return words.isEmpty() ? describe(error.kind()) : words;
 }
 
 void resetProgram() {

@@ -110,10 +110,6 @@ void setErrorWording(ErrorWording wording);
 // when it has none, and then that the program will close.
 QString reportText(const RuntimeError& error);
 
-// The program's words for the error, or the plain description of its kind: what a command-line
-// mode prints.
-QString errorText(const RuntimeError& error);
-
 // Back to the state of a fresh program start: deletes the window instances, forgets the end,
 // restarts the random sequence. For tests, and for runProgram on its way out.
 void resetProgram();

@@ -8,10 +8,6 @@
 namespace platform {
 namespace {
 
-QString variable(const char* name) {
-    return qEnvironmentVariable(name);
-}
-
 bool isList(const QString& platforms) {
     return platforms.contains(QLatin1Char(';'));
 }
@@ -33,13 +29,13 @@ QString xDisplay(const WindowSystemEnvironment& environment) {
 } // namespace
 
 WindowSystemEnvironment WindowSystemEnvironment::current(const CommandLine& commandLine) {
-    const QString wayland = variable("WAYLAND_DISPLAY");
-    const QString socket = QDir::isAbsolutePath(wayland)
-                               ? wayland
-                               : variable("XDG_RUNTIME_DIR") + QLatin1Char('/') + wayland;
-    return {variable("QT_QPA_PLATFORM"),
+    const QString wayland = qEnvironmentVariable("WAYLAND_DISPLAY");
+    const QString socket = QDir::isAbsolutePath(wayland) ? wayland
+                                                         : qEnvironmentVariable("XDG_RUNTIME_DIR") +
+                                                               QLatin1Char('/') + wayland;
+    return {qEnvironmentVariable("QT_QPA_PLATFORM"),
             commandLine.platformOption,
-            variable("DISPLAY"),
+            qEnvironmentVariable("DISPLAY"),
             commandLine.displayOption,
             wayland,
             !wayland.isEmpty() && QFileInfo(socket).exists()};

@@ -1,11 +1,11 @@
 #include "platform/forms/window_watch.h"
 
+#include "platform/forms/frame_extents.h"
+
 #include <QApplication>
 #include <QGuiApplication>
 #include <QWidget>
 #include <QWindow>
-
-#include <xcb/xcb.h>
 
 #include <chrono>
 #include <cstdio>
@@ -19,12 +19,6 @@ namespace {
 // A message handler is a plain function: what it needs lives here while the watch does.
 QByteArray lostText;
 QtMessageHandler previousHandler = nullptr;
-
-xcb_connection_t* xConnection() {
-    const auto* x11 =
-        qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 ? x11->connection() : nullptr;
-}
 
 bool xConnectionLost() {
     xcb_connection_t* connection = xConnection();
@@ -45,26 +39,14 @@ bool xServerGone(xcb_connection_t* connection) {
 // have asked the server to keep them.
 bool windowManagerGone(xcb_connection_t* connection) {
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
-    static constexpr char name[] = "_NET_SUPPORTING_WM_CHECK";
-    xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
-        connection, xcb_intern_atom(connection, 1, sizeof name - 1, name), nullptr);
-    const xcb_atom_t check = atom ? atom->atom : xcb_atom_t(XCB_ATOM_NONE);
-    std::free(atom);
-    if (!screen || check == XCB_ATOM_NONE)
+    const std::optional<xcb_window_t> manager =
+        screen ? managerCheckWindow(connection, screen->root) : std::nullopt;
+    if (!manager)
         return false;
-    xcb_get_property_reply_t* property = xcb_get_property_reply(
-        connection, xcb_get_property(connection, 0, screen->root, check, XCB_ATOM_WINDOW, 0, 1),
-        nullptr);
-    bool gone = false;
-    if (property && xcb_get_property_value_length(property) == sizeof(xcb_window_t)) {
-        const xcb_window_t manager =
-            *static_cast<const xcb_window_t*>(xcb_get_property_value(property));
-        xcb_get_window_attributes_reply_t* attributes = xcb_get_window_attributes_reply(
-            connection, xcb_get_window_attributes(connection, manager), nullptr);
-        gone = !attributes && !xcb_connection_has_error(connection);
-        std::free(attributes);
-    }
-    std::free(property);
+    xcb_get_window_attributes_reply_t* attributes = xcb_get_window_attributes_reply(
+        connection, xcb_get_window_attributes(connection, *manager), nullptr);
+    const bool gone = !attributes && !xcb_connection_has_error(connection);
+    std::free(attributes);
     return gone;
 }
 

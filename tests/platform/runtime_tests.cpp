@@ -171,6 +171,7 @@ TEST_F(Runtime, AWarningShowsOneBoxOverTheActiveWindowAndTheHandlerGoesOn) {
             boxes.push_back(box->text());
             EXPECT_EQ(box->windowTitle(), QApplication::applicationName());
             EXPECT_EQ(box->icon(), QMessageBox::Warning);
+            EXPECT_EQ(box->textFormat(), Qt::PlainText);
             EXPECT_EQ(box->parentWidget(), &ensureInstance<TestForm>());
             box->button(QMessageBox::Ok)->click();
         }
