@@ -131,9 +131,8 @@ std::optional<IndexRange> readRange(const QString& text, QString& problem) {
 }
 
 std::optional<double> nanosecondsPerCall(double seconds, std::uint64_t calls) {
-    if (calls == 0)
-        return std::nullopt;
-    return seconds * 1e9 / double(calls);
+    const std::optional<CallCost> cost = callCost(seconds, calls);
+    return cost ? std::optional(cost->nanosecondsPerCall) : std::nullopt;
 }
 
 QString perCallText(double seconds, std::uint64_t calls) {

@@ -24,8 +24,8 @@ bool isRange(const QString& text);
 // 64 bits hold: every index below 0 is the same computation without a counted call.
 std::optional<IndexRange> readRange(const QString& text, QString& problem);
 
-// The nanoseconds of one counted call: a cycle's seconds over its counted calls. None for an
-// index that makes no counted call.
+// The nanoseconds of one counted call, as callCost gives them: none for an index that makes no
+// counted call, or a cycle that took no measurable time.
 std::optional<double> nanosecondsPerCall(double seconds, std::uint64_t calls);
 
 // The cost per call as the tables show it, four significant digits; "-" for none.
