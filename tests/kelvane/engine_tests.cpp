@@ -271,19 +271,5 @@ TEST_F(EngineSetup, AFactorThatIsNoPositiveNumberIsOneWarningAndNothingElse) {
     }
 }
 
-// The dispatch point is the host's: what it does there, the run sees at the next step.
-TEST_F(EngineSetup, AToggleChangedAtADispatchPointTakesEffectAtTheNextStep) {
-    host.clientHeight = 30; // five steps
-    host.atDispatch = [this] {
-        if (host.steps.size() == 3)
-            host.dynamic = QStringLiteral("No");
-    };
-    host.run();
-    const int circles[] = {2, 2, 0, 0, 0};
-    for (std::size_t k = 0; k < 5; ++k)
-        EXPECT_EQ(host.steps[k].circles, circles[k]) << k;
-    EXPECT_EQ(host.ageTexts.back(), QStringLiteral(" 15"));
-}
-
 } // namespace
 } // namespace kelvane::testing
