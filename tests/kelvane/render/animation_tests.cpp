@@ -87,22 +87,7 @@ bool samePixels(const QImage& a, const QImage& b) {
     return a.convertToFormat(QImage::Format_RGB32) == b.convertToFormat(QImage::Format_RGB32);
 }
 
-class Animation : public KelvaneTest {
-  protected:
-    int run(const QStringList& options, std::string& standardError) {
-        return runCommandLine(options, standardError);
-    }
-    QString path(const QString& name) const { return folder.filePath(name); }
-    QByteArray contents(const QString& name) const {
-        QFile file(path(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-    QStringList files() const {
-        return QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
-    }
-
-    QTemporaryDir folder;
-};
+using Animation = CommandLineRun;
 
 TEST_F(Animation, EveryFrameIsTheMatchingFramePicture) {
     const struct {
@@ -208,7 +193,9 @@ TEST_F(Animation, AFrameWithMoreColoursThanItsTableIsRefused) {
 TEST_F(Animation, WhatCannotBeWrittenLeavesNothing) {
     using platform::SystemCall;
     ASSERT_TRUE(QDir(folder.path()).mkdir("folder.gif"));
-    const std::string gif = path("a.gif").toStdString();
+    const QStringList gif{"animation", path("a.gif")};
+    const std::string toGif =
+        "cannot write the animation to '" + path("a.gif").toStdString() + "': ";
     const struct {
         QStringList options;
         std::optional<SystemCall> call;
@@ -223,28 +210,17 @@ TEST_F(Animation, WhatCannotBeWrittenLeavesNothing) {
          "cannot write the animation to '" + path("folder.gif").toStdString() +
              "': Filename refers to a directory."},
         {{"animation", ""}, {}, 0, 2, "--animation: give the name of the file to write to."},
-        {{"animation", path("a.gif"), "size", "70000x30"},
+        {gif + QStringList{"size", "70000x30"},
          {},
          0,
          1,
          "a GIF animation's side can be at most 65535 pixels, not 70000 \u00d7 30: give a "
          "smaller --size."},
-        {{"animation", path("a.gif")},
-         SystemCall::Write,
-         ENOSPC,
-         1,
-         "cannot write the animation to '" + gif + "': No space left on device."},
-        {{"animation", path("a.gif")},
-         SystemCall::Rename,
-         EXDEV,
-         1,
-         "cannot write the animation to '" + gif + "': Invalid cross-device link."},
+        {gif, SystemCall::Write, ENOSPC, 1, toGif + "No space left on device."},
+        {gif, SystemCall::Rename, EXDEV, 1, toGif + "Invalid cross-device link."},
         // The animation fails once every frame is written: the frames go too.
-        {{"animation", path("a.gif"), "frames", path("fr")},
-         SystemCall::Sync,
-         EIO,
-         1,
-         "cannot write the animation to '" + gif + "': Input/output error."},
+        {gif + QStringList{"frames", path("fr")}, SystemCall::Sync, EIO, 1,
+         toGif + "Input/output error."},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.message);
