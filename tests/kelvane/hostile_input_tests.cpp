@@ -2,8 +2,6 @@
 
 #include "platform/core/random.h"
 
-#include <optional>
-
 namespace kelvane::testing {
 namespace {
 
@@ -70,24 +68,15 @@ std::vector<Hostile> rows() {
         {"Tnc", "1e-300", Seen::Animation},
         {"Tnc", "1e300", Seen::Animation},
         {"Tnc", "1.7e308", Seen::FloatError}, // the distance of a particle leaves the double range
-        // The toggles: only exactly "Yes" is dynamic, and only exactly "No" spreads evenly.
+        // The toggles: only exactly "Yes" is dynamic, and only exactly "No" spreads evenly; what
+        // a click makes of any text is the control window tests' to check.
         {"TDynamic", "", Seen::Animation},
-        {"TDynamic", "   ", Seen::Animation},
-        {"TDynamic", "1e309", Seen::Animation},
-        {"TDynamic", "-1e309", Seen::Animation},
-        {"TDynamic", "nan", Seen::Animation},
-        {"TDynamic", "inf", Seen::Animation},
         {"TDynamic", repeated(10000, 'Y'), Seen::Animation},
         {"TDynamic", fullwidthYes, Seen::Animation},
         {"TDynamic", "Yes\n", Seen::Animation},
         {"TDynamic", QStringLiteral("Yes\x01"), Seen::Animation},
         {"TDynamic", "Yes please", Seen::Animation},
         {"TRandom", "", Seen::Animation},
-        {"TRandom", "   ", Seen::Animation},
-        {"TRandom", "1e309", Seen::Animation},
-        {"TRandom", "-1e309", Seen::Animation},
-        {"TRandom", "nan", Seen::Animation},
-        {"TRandom", "inf", Seen::Animation},
         {"TRandom", repeated(10000, 'N'), Seen::Animation},
         {"TRandom", cyrillicNo, Seen::Animation},
         {"TRandom", "No\t", Seen::Animation},
@@ -102,12 +91,7 @@ TEST_F(HostileInput, EveryTextHasAnOutcomeTheUserCanSee) {
     for (const auto& row : rows()) {
         const std::string label = std::string(row.box) + " \"" + row.text.left(20).toStdString() +
                                   "\" (" + std::to_string(row.text.size()) + " characters)";
-        platform::resetProgram();
-        Module1::reset();
-        errors.clear();
-        messages.clear();
-        steps = 0;
-        control().show();
+        restart();
         auto* box = control().findChild<platform::TextBox*>(QString::fromLatin1(row.box));
         ASSERT_NE(box, nullptr);
         box->setText(row.text); // as pasted
@@ -149,11 +133,6 @@ TEST_F(HostileInput, EveryTextHasAnOutcomeTheUserCanSee) {
             EXPECT_EQ(platform::exitStatus(), 1) << label;
             EXPECT_FALSE(control().isVisible()) << label;
             break;
-        }
-        // Whatever a toggle held, a click makes it "Yes".
-        if (!platform::programEnded() && std::string(row.box) != "Tnc") {
-            click(box);
-            EXPECT_EQ(box->text(), QStringLiteral("Yes")) << label;
         }
     }
 }
