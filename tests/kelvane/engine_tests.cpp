@@ -256,20 +256,5 @@ TEST_F(EngineSetup, EveryStepDrawsItsShareThenShowsTheAgeAndDispatchesOnce) {
     }
 }
 
-TEST_F(EngineSetup, AFactorThatIsNoPositiveNumberIsOneWarningAndNothingElse) {
-    for (const char* factor : {"0", "-2", "abc", "", "-0", "nan"}) {
-        SetUp();
-        host = {};
-        host.factor = QString::fromLatin1(factor);
-        host.run();
-        EXPECT_EQ(host.warnings, std::vector<QString>{Module1::nonPositiveFactorMessage()})
-            << factor;
-        EXPECT_EQ(host.steps.size(), 1u);
-        EXPECT_EQ(host.steps[0].clears + host.steps[0].points + host.swatches, 0) << factor;
-        EXPECT_EQ(platform::randomDraws(), 0u);
-        EXPECT_EQ(Module1::ExtentHeight, 0); // no set-up either
-    }
-}
-
 } // namespace
 } // namespace kelvane::testing

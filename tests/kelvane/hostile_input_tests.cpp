@@ -38,6 +38,9 @@ std::vector<Hostile> rows() {
         // The expansion factor: the leading number counts, blanks, tabs and line feeds anywhere
         // are passed over, and a number out of the double range is the overflow error.
         {"Tnc", "", Seen::Message},
+        {"Tnc", "0", Seen::Message},
+        {"Tnc", "-2", Seen::Message},
+        {"Tnc", "-0", Seen::Message},
         {"Tnc", "     ", Seen::Message},
         {"Tnc", "1e309", Seen::OverflowError},
         {"Tnc", "-1e309", Seen::OverflowError},
@@ -121,6 +124,11 @@ TEST_F(HostileInput, EveryTextHasAnOutcomeTheUserCanSee) {
             EXPECT_FALSE(platform::programEnded()) << label;
             EXPECT_EQ(steps, 0) << label;
             EXPECT_EQ(control().Tage->text(), QStringLiteral("0")) << label;
+            // Nothing was set up: no random number drawn, the legend as it was.
+            EXPECT_EQ(platform::randomDraws(), 0u) << label;
+            EXPECT_EQ(platform::backColor(&control().Label3(1)),
+                      platform::backColor(&control().Label3(0)))
+                << label;
             break;
         case Seen::OverflowError:
         case Seen::FloatError:

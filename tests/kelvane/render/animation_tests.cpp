@@ -89,33 +89,41 @@ bool samePixels(const QImage& a, const QImage& b) {
 
 using Animation = CommandLineRun;
 
+// The frames are every step, named in the order they are shown, and the animation is those
+// frames; the last is the picture.
 TEST_F(Animation, EveryFrameIsTheMatchingFramePicture) {
     const struct {
         QStringList options;
         int frames;
+        QString first, last;
     } rows[] = {
-        {{"size", "100x60"}, 20},
-        {{"size", "120x80", "factor", "2.5", "random", "no"}, 30},
-        {{"size", "90x70", "factor", "0.5", "dynamic", "no"}, 25},
-        {{"size", "64x120", "random", "no", "dynamic", "no"}, 50},
-        {{"size", "50x21"}, 0}, // no step: the still picture alone
+        {{"size", "100x60"}, 20, "frame-01.png", "frame-20.png"},
+        {{"size", "100x24"}, 2, "frame-1.png", "frame-2.png"},
+        {{"size", "60x240"}, 110, "frame-001.png", "frame-110.png"},
+        {{"size", "120x80", "factor", "2.5", "random", "no"}, 30, "frame-01.png", "frame-30.png"},
+        {{"size", "90x70", "factor", "0.5", "dynamic", "no"}, 25, "frame-01.png", "frame-25.png"},
+        {{"size", "64x120", "random", "no", "dynamic", "no"}, 50, "frame-01.png", "frame-50.png"},
+        {{"size", "50x21"}, 0, {}, {}}, // no step: the still picture alone
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.options.join(' ').toStdString());
         QDir(path("frames")).removeRecursively();
+        const QStringList options =
+            row.options + QStringList{"frames",      path("frames"), "animation",
+                                      path("a.gif"), "render",       path("last.png")};
         std::string standardError;
-        ASSERT_EQ(run(row.options + QStringList{"frames", path("frames"), "animation",
-                                                path("a.gif"), "render", path("last.png")},
-                      standardError),
-                  0)
-            << standardError;
+        ASSERT_EQ(run(options, standardError), 0) << standardError;
         EXPECT_EQ(standardError, "");
-        QStringList pictures;
-        for (const QString& name : QDir(path("frames")).entryList(QDir::Files, QDir::Name))
-            pictures.append(QDir(path("frames")).filePath(name));
-        ASSERT_EQ(pictures.size(), row.frames);
-        if (pictures.isEmpty())
-            pictures.append(path("last.png"));
+        const QStringList names = QDir(path("frames")).entryList(QDir::Files, QDir::Name);
+        ASSERT_EQ(names.size(), row.frames);
+        QStringList pictures{path("last.png")};
+        if (!names.isEmpty()) {
+            EXPECT_EQ(names.first(), row.first);
+            EXPECT_EQ(names.last(), row.last);
+            pictures.clear();
+            for (const QString& name : names)
+                pictures.append(QDir(path("frames")).filePath(name));
+        }
         const std::optional<Shown> shown = decode(contents("a.gif"));
         ASSERT_TRUE(shown);
         EXPECT_TRUE(shown->loopsForever);
@@ -126,6 +134,8 @@ TEST_F(Animation, EveryFrameIsTheMatchingFramePicture) {
             EXPECT_TRUE(samePixels(shown->frames[size_t(i)], QImage(pictures[i])))
                 << pictures[i].toStdString();
         EXPECT_TRUE(samePixels(shown->frames.back(), QImage(path("last.png"))));
+        // The same run again replaces its own frames.
+        EXPECT_EQ(run(options, standardError), 0) << standardError;
     }
 }
 

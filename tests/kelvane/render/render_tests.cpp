@@ -85,35 +85,6 @@ TEST_F(Render, EveryStepIsSeenAtTheEndOfItsPauseOnTheRunsClock) {
     EXPECT_TRUE(lastSeen == picture);
 }
 
-TEST_F(Render, FramesAreEveryStepAndTheLastIsThePicture) {
-    const struct {
-        QString size;
-        int count;
-        QString first, last;
-    } rows[] = {
-        {"100x60", 20, "frame-01.png", "frame-20.png"},
-        {"100x24", 2, "frame-1.png", "frame-2.png"},
-        {"60x240", 110, "frame-001.png", "frame-110.png"},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.size.toStdString());
-        const QString frames = path("frames-" + row.size);
-        std::string standardError;
-        ASSERT_EQ(
-            run({"frames", frames, "render", path("picture.png"), "size", row.size}, standardError),
-            0)
-            << standardError;
-        EXPECT_EQ(standardError, "");
-        const QStringList written = QDir(frames).entryList(QDir::Files, QDir::Name);
-        ASSERT_EQ(written.size(), row.count);
-        EXPECT_EQ(written.first(), row.first);
-        EXPECT_EQ(written.last(), row.last);
-        EXPECT_TRUE(QImage(QDir(frames).filePath(row.last)) == QImage(path("picture.png")));
-        // The same run again replaces its own frames.
-        EXPECT_EQ(run({"frames", frames, "size", row.size}, standardError), 0) << standardError;
-    }
-}
-
 TEST_F(Render, BadParametersGiveOneLineAndLeaveNoFile) {
     ASSERT_TRUE(QDir(folder.path()).mkdir("old"));
     QFile stale(path("old/frame-9.png"));
