@@ -80,6 +80,7 @@ std::vector<Hostile> rows() {
         {"TDynamic", QStringLiteral("Yes\x01"), Seen::Animation},
         {"TDynamic", "Yes please", Seen::Animation},
         {"TRandom", "", Seen::Animation},
+        {"TRandom", "no", Seen::Animation},
         {"TRandom", repeated(10000, 'N'), Seen::Animation},
         {"TRandom", cyrillicNo, Seen::Animation},
         {"TRandom", "No\t", Seen::Animation},
