@@ -25,14 +25,6 @@ QString repeated(int count, char c) {
     return QString(count, QLatin1Char(c));
 }
 
-// Non-Latin texts are written as escapes so that the source stays plain ASCII.
-const QString greekTen = QStringLiteral("\u03b4\u03ad\u03ba\u03b1");
-const QString fullwidthThree = QStringLiteral("\uff13");
-const QString arabicIndicThree = QStringLiteral("\u0663");
-const QString chineseTwo = QStringLiteral("\u4e8c");
-const QString fullwidthYes = QStringLiteral("\uff39\uff45\uff53");
-const QString cyrillicNo = QStringLiteral("N\u043e"); // the o is Cyrillic
-
 std::vector<Hostile> rows() {
     return {
         // The expansion factor: the leading number counts, blanks, tabs and line feeds anywhere
@@ -52,10 +44,10 @@ std::vector<Hostile> rows() {
         {"Tnc", repeated(10000, '9'), Seen::OverflowError},
         {"Tnc", "0." + repeated(9997, '0') + "1", Seen::Message}, // too small: reads as 0
         {"Tnc", "1" + repeated(9999, ' '), Seen::Animation},
-        {"Tnc", greekTen, Seen::Message},
-        {"Tnc", fullwidthThree, Seen::Message},
-        {"Tnc", arabicIndicThree, Seen::Message},
-        {"Tnc", chineseTwo, Seen::Message},
+        {"Tnc", "\u03b4\u03ad\u03ba\u03b1", Seen::Message}, // ten, in Greek
+        {"Tnc", "\uff13", Seen::Message},                   // a full-width 3
+        {"Tnc", "\u0663", Seen::Message},                   // an Arabic-Indic 3
+        {"Tnc", "\u4e8c", Seen::Message},                   // two, in Chinese
         {"Tnc", "\t2\n", Seen::Animation},
         {"Tnc", QStringLiteral("\x01"), Seen::Message},
         {"Tnc", QStringLiteral("\r1"), Seen::Message},
@@ -75,14 +67,14 @@ std::vector<Hostile> rows() {
         // a click makes of any text is the control window tests' to check.
         {"TDynamic", "", Seen::Animation},
         {"TDynamic", repeated(10000, 'Y'), Seen::Animation},
-        {"TDynamic", fullwidthYes, Seen::Animation},
+        {"TDynamic", "\uff39\uff45\uff53", Seen::Animation}, // a full-width Yes
         {"TDynamic", "Yes\n", Seen::Animation},
         {"TDynamic", QStringLiteral("Yes\x01"), Seen::Animation},
         {"TDynamic", "Yes please", Seen::Animation},
         {"TRandom", "", Seen::Animation},
         {"TRandom", "no", Seen::Animation},
         {"TRandom", repeated(10000, 'N'), Seen::Animation},
-        {"TRandom", cyrillicNo, Seen::Animation},
+        {"TRandom", "N\u043e", Seen::Animation}, // the o is Cyrillic
         {"TRandom", "No\t", Seen::Animation},
         {"TRandom", QStringLiteral("\x7fNo"), Seen::Animation},
         {"TRandom", "No way", Seen::Animation},
