@@ -320,6 +320,12 @@ TEST_F(Render, PictureNamesAreTheBytesGiven) {
     // The program writes the file of that name: files_test.sh.
 }
 
+// The note a long run begins with: what it writes, and how long that takes.
+QString takes(const QString& pictures, const QString& size, const QString& time) {
+    return "writing " + pictures + " of " + size + " pixels takes about " + time +
+           "; Ctrl+C stops the run and keeps nothing of it.";
+}
+
 TEST(RenderTime, ARunOfMinutesSaysSoBeforeItStarts) {
     const struct {
         QSize size;
@@ -329,30 +335,10 @@ TEST(RenderTime, ARunOfMinutesSaysSoBeforeItStarts) {
     } rows[] = {
         {{410, 364}, true, true, 1e-6, ""}, // 172 pictures in 26 seconds
         {{20000, 5000}, false, true, 1.7e-6, ""},
-        {{20000, 5000},
-         false,
-         true,
-         1.9e-6,
-         "writing a picture of 20000 \u00d7 5000 pixels takes about 4 min; Ctrl+C stops the run "
-         "and keeps nothing of it."},
-        {{3000, 3000},
-         true,
-         false,
-         5.5e-8,
-         "writing 1490 pictures of 3000 \u00d7 3000 pixels takes about 13 min; Ctrl+C stops the "
-         "run and keeps nothing of it."},
-        {{3000, 3000},
-         true,
-         true,
-         5e-7,
-         "writing 1491 pictures of 3000 \u00d7 3000 pixels takes about 1 h 52 min; Ctrl+C stops "
-         "the run and keeps nothing of it."},
-        {{20000, 20000},
-         true,
-         false,
-         2e-7,
-         "writing 9990 pictures of 20000 \u00d7 20000 pixels takes about 9 days; Ctrl+C stops "
-         "the run and keeps nothing of it."},
+        {{20000, 5000}, false, true, 1.9e-6, takes("a picture", "20000 \u00d7 5000", "4 min")},
+        {{3000, 3000}, true, false, 5.5e-8, takes("1490 pictures", "3000 \u00d7 3000", "13 min")},
+        {{3000, 3000}, true, true, 5e-7, takes("1491 pictures", "3000 \u00d7 3000", "1 h 52 min")},
+        {{20000, 20000}, true, false, 2e-7, takes("9990 pictures", "20000 \u00d7 20000", "9 days")},
     };
     for (const auto& row : rows) {
         command_line::Parameters parameters;
