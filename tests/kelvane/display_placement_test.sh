@@ -54,16 +54,17 @@ check() { # SCALE WHERE
     [ $((want_y + dh)) -le $screen_h ] || want_y=$((screen_h - dh)) near=$across
     verdict=ok
     within() { [ $(($1 - $2)) -le "$3" ] && [ $(($2 - $1)) -le "$3" ]; }
-    within "$dy" "$want_y" "$near" || verdict=FAIL
-    within "$dx" "$want_x" "$across" || verdict=FAIL
+    within "$dy" "$want_y" "$near" || verdict=fail
+    within "$dx" "$want_x" "$across" || verdict=fail
     # On the screen, but for a pixel of rounding at a fractional scale.
-    [ "$dx" -ge 0 ] && [ "$dy" -ge 0 ] || verdict=FAIL
+    [ "$dx" -ge 0 ] && [ "$dy" -ge 0 ] || verdict=fail
     [ $((dx + dw)) -le $((screen_w + near)) ] && [ $((dy + dh)) -le $((screen_h + near)) ] ||
-        verdict=FAIL
-    echo "$verdict: scale $1, $2: control frame at $cx,$cy; display frame ${dw}x$dh at $dx,$dy" \
+        verdict=fail
+    $verdict "scale $1, $2: control frame at $cx,$cy; display frame ${dw}x$dh at $dx,$dy" \
         "(expected $want_x,$want_y)"
-    [ "$verdict" = ok ] || failures=$((failures + 1))
 }
+
+hidden() { [[ "$(xwininfo -id "$1" 2>/dev/null)" != *IsViewable* ]]; }
 
 # Moves the display out of its place, as a person may, so that the next "Simulate" is seen to put
 # it back: the display's frame before the click is known, and the check waits for it to change.
@@ -74,13 +75,9 @@ move_display_away() {
 
 # The display's frame once the program has moved it from where it was before the click, or, for a
 # newly shown display, once it stands still.
+moved() { [ "$(outer_frame "$display")" != "$away" ]; }
 placed_display() {
-    local now
-    for _ in $(seq 100); do
-        now=$(outer_frame "$display")
-        [ "$now" != "$away" ] && break
-        sleep 0.05
-    done
+    wait_until 5 moved || true
     settled_frame "$display" >/dev/null
 }
 
@@ -109,10 +106,7 @@ for scale in $scales; do
     # when shown again.
     move_display_away
     wmctrl -i -c "$display"
-    for _ in $(seq 100); do
-        [[ "$(xwininfo -id "$display" 2>/dev/null)" == *IsViewable* ]] || break
-        sleep 0.05
-    done
+    wait_until 5 hidden "$display" || true
     simulate "$scale"
     display=$(find_window Display) || { echo "Display did not come back" >&2; exit 1; }
     placed_display
@@ -126,8 +120,4 @@ for scale in $scales; do
     program_pid=
 done
 
-if [ "$failures" -gt 0 ]; then
-    echo "$failures checks failed" >&2
-    exit 1
-fi
-echo "all checks passed"
+finish_checks "the display's placement"

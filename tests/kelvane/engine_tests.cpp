@@ -256,34 +256,5 @@ TEST_F(EngineSetup, EveryStepDrawsItsShareThenShowsTheAgeAndDispatchesOnce) {
     }
 }
 
-TEST_F(EngineSetup, AFactorThatIsNoPositiveNumberIsOneWarningAndNothingElse) {
-    for (const char* factor : {"0", "-2", "abc", "", "-0", "nan"}) {
-        SetUp();
-        host = {};
-        host.factor = QString::fromLatin1(factor);
-        host.run();
-        EXPECT_EQ(host.warnings, std::vector<QString>{Module1::nonPositiveFactorMessage()})
-            << factor;
-        EXPECT_EQ(host.steps.size(), 1u);
-        EXPECT_EQ(host.steps[0].clears + host.steps[0].points + host.swatches, 0) << factor;
-        EXPECT_EQ(platform::randomDraws(), 0u);
-        EXPECT_EQ(Module1::ExtentHeight, 0); // no set-up either
-    }
-}
-
-// The dispatch point is the host's: what it does there, the run sees at the next step.
-TEST_F(EngineSetup, AToggleChangedAtADispatchPointTakesEffectAtTheNextStep) {
-    host.clientHeight = 30; // five steps
-    host.atDispatch = [this] {
-        if (host.steps.size() == 3)
-            host.dynamic = QStringLiteral("No");
-    };
-    host.run();
-    const int circles[] = {2, 2, 0, 0, 0};
-    for (std::size_t k = 0; k < 5; ++k)
-        EXPECT_EQ(host.steps[k].circles, circles[k]) << k;
-    EXPECT_EQ(host.ageTexts.back(), QStringLiteral(" 15"));
-}
-
 } // namespace
 } // namespace kelvane::testing

@@ -59,8 +59,7 @@ TEST_F(ErrorWords, TheReportNamesWhatWasTypedAndWhatToDoInstead) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        TearDown();
-        SetUp();
+        restart();
         control().Tnc->setText(row.factor);
         if (row.raise)
             platform::runHandler([&] { row.raise(display()); });
@@ -79,8 +78,7 @@ TEST_F(ErrorWords, TheReportNamesWhatWasTypedAndWhatToDoInstead) {
 TEST_F(ErrorWords, TheReportQuotesTheFactorTheRunRead) {
     for (const QString& typedLater : {QStringLiteral("2"), QStringLiteral("1e309")}) {
         SCOPED_TRACE(typedLater.toStdString());
-        TearDown();
-        SetUp();
+        restart();
         control().Tnc->setText(QStringLiteral("1e308"));
         atEveryStep([&](int) { control().Tnc->setText(typedLater); });
         simulate();

@@ -2,8 +2,6 @@
 
 #include "platform/core/random.h"
 
-#include <optional>
-
 namespace kelvane::testing {
 namespace {
 
@@ -27,19 +25,14 @@ QString repeated(int count, char c) {
     return QString(count, QLatin1Char(c));
 }
 
-// Non-Latin texts are written as escapes so that the source stays plain ASCII.
-const QString greekTen = QStringLiteral("\u03b4\u03ad\u03ba\u03b1");
-const QString fullwidthThree = QStringLiteral("\uff13");
-const QString arabicIndicThree = QStringLiteral("\u0663");
-const QString chineseTwo = QStringLiteral("\u4e8c");
-const QString fullwidthYes = QStringLiteral("\uff39\uff45\uff53");
-const QString cyrillicNo = QStringLiteral("N\u043e"); // the o is Cyrillic
-
 std::vector<Hostile> rows() {
     return {
         // The expansion factor: the leading number counts, blanks, tabs and line feeds anywhere
         // are passed over, and a number out of the double range is the overflow error.
         {"Tnc", "", Seen::Message},
+        {"Tnc", "0", Seen::Message},
+        {"Tnc", "-2", Seen::Message},
+        {"Tnc", "-0", Seen::Message},
         {"Tnc", "     ", Seen::Message},
         {"Tnc", "1e309", Seen::OverflowError},
         {"Tnc", "-1e309", Seen::OverflowError},
@@ -51,10 +44,10 @@ std::vector<Hostile> rows() {
         {"Tnc", repeated(10000, '9'), Seen::OverflowError},
         {"Tnc", "0." + repeated(9997, '0') + "1", Seen::Message}, // too small: reads as 0
         {"Tnc", "1" + repeated(9999, ' '), Seen::Animation},
-        {"Tnc", greekTen, Seen::Message},
-        {"Tnc", fullwidthThree, Seen::Message},
-        {"Tnc", arabicIndicThree, Seen::Message},
-        {"Tnc", chineseTwo, Seen::Message},
+        {"Tnc", "\u03b4\u03ad\u03ba\u03b1", Seen::Message}, // ten, in Greek
+        {"Tnc", "\uff13", Seen::Message},                   // a full-width 3
+        {"Tnc", "\u0663", Seen::Message},                   // an Arabic-Indic 3
+        {"Tnc", "\u4e8c", Seen::Message},                   // two, in Chinese
         {"Tnc", "\t2\n", Seen::Animation},
         {"Tnc", QStringLiteral("\x01"), Seen::Message},
         {"Tnc", QStringLiteral("\r1"), Seen::Message},
@@ -70,26 +63,18 @@ std::vector<Hostile> rows() {
         {"Tnc", "1e-300", Seen::Animation},
         {"Tnc", "1e300", Seen::Animation},
         {"Tnc", "1.7e308", Seen::FloatError}, // the distance of a particle leaves the double range
-        // The toggles: only exactly "Yes" is dynamic, and only exactly "No" spreads evenly.
+        // The toggles: only exactly "Yes" is dynamic, and only exactly "No" spreads evenly; what
+        // a click makes of any text is the control window tests' to check.
         {"TDynamic", "", Seen::Animation},
-        {"TDynamic", "   ", Seen::Animation},
-        {"TDynamic", "1e309", Seen::Animation},
-        {"TDynamic", "-1e309", Seen::Animation},
-        {"TDynamic", "nan", Seen::Animation},
-        {"TDynamic", "inf", Seen::Animation},
         {"TDynamic", repeated(10000, 'Y'), Seen::Animation},
-        {"TDynamic", fullwidthYes, Seen::Animation},
+        {"TDynamic", "\uff39\uff45\uff53", Seen::Animation}, // a full-width Yes
         {"TDynamic", "Yes\n", Seen::Animation},
         {"TDynamic", QStringLiteral("Yes\x01"), Seen::Animation},
         {"TDynamic", "Yes please", Seen::Animation},
         {"TRandom", "", Seen::Animation},
-        {"TRandom", "   ", Seen::Animation},
-        {"TRandom", "1e309", Seen::Animation},
-        {"TRandom", "-1e309", Seen::Animation},
-        {"TRandom", "nan", Seen::Animation},
-        {"TRandom", "inf", Seen::Animation},
+        {"TRandom", "no", Seen::Animation},
         {"TRandom", repeated(10000, 'N'), Seen::Animation},
-        {"TRandom", cyrillicNo, Seen::Animation},
+        {"TRandom", "N\u043e", Seen::Animation}, // the o is Cyrillic
         {"TRandom", "No\t", Seen::Animation},
         {"TRandom", QStringLiteral("\x7fNo"), Seen::Animation},
         {"TRandom", "No way", Seen::Animation},
@@ -102,12 +87,7 @@ TEST_F(HostileInput, EveryTextHasAnOutcomeTheUserCanSee) {
     for (const auto& row : rows()) {
         const std::string label = std::string(row.box) + " \"" + row.text.left(20).toStdString() +
                                   "\" (" + std::to_string(row.text.size()) + " characters)";
-        platform::resetProgram();
-        Module1::reset();
-        errors.clear();
-        messages.clear();
-        steps = 0;
-        control().show();
+        restart();
         auto* box = control().findChild<platform::TextBox*>(QString::fromLatin1(row.box));
         ASSERT_NE(box, nullptr);
         box->setText(row.text); // as pasted
@@ -137,6 +117,11 @@ TEST_F(HostileInput, EveryTextHasAnOutcomeTheUserCanSee) {
             EXPECT_FALSE(platform::programEnded()) << label;
             EXPECT_EQ(steps, 0) << label;
             EXPECT_EQ(control().Tage->text(), QStringLiteral("0")) << label;
+            // Nothing was set up: no random number drawn, the legend as it was.
+            EXPECT_EQ(platform::randomDraws(), 0u) << label;
+            EXPECT_EQ(platform::backColor(&control().Label3(1)),
+                      platform::backColor(&control().Label3(0)))
+                << label;
             break;
         case Seen::OverflowError:
         case Seen::FloatError:
@@ -149,11 +134,6 @@ TEST_F(HostileInput, EveryTextHasAnOutcomeTheUserCanSee) {
             EXPECT_EQ(platform::exitStatus(), 1) << label;
             EXPECT_FALSE(control().isVisible()) << label;
             break;
-        }
-        // Whatever a toggle held, a click makes it "Yes".
-        if (!platform::programEnded() && std::string(row.box) != "Tnc") {
-            click(box);
-            EXPECT_EQ(box->text(), QStringLiteral("Yes")) << label;
         }
     }
 }

@@ -21,6 +21,8 @@ class KelvaneTest : public platform::testing::ProgramTest {
     void SetUp() override {
         ProgramTest::SetUp();
         Module1::reset();
+        dispatches = 0;
+        messages.clear();
         platform::setWarningReporter(
             [this](const QString& message) { messages.push_back(message); });
         control().show();
@@ -30,6 +32,12 @@ class KelvaneTest : public platform::testing::ProgramTest {
         platform::setWarningReporter(nullptr);
         ProgramTest::TearDown();
         Module1::reset();
+    }
+
+    // The program ends and starts again, as between two cases.
+    void restart() {
+        TearDown();
+        SetUp();
     }
 
     Form1& control() { return platform::ensureInstance<Form1>(); }

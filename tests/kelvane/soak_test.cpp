@@ -26,7 +26,6 @@ class ReentrySoak : public KelvaneTest {
     bool typedNonPositive = false;
     int depth = 0;
     int nested = 0; // runs started inside another, over all program starts
-    int dispatchesAtEnd = -1;
 
     void act(bool inRun) {
         static const std::vector<QString> factors = {"1",  "2.5", "0.3", "12",   "0",
@@ -106,14 +105,8 @@ TEST_F(ReentrySoak, ClicksAtRandomDispatchPointsEndOnlyWhereTheyMay) {
     int totalDispatches = 0;
 
     for (int start = 0; start < 1500 / platform::testing::soakShare; ++start) {
-        platform::resetProgram();
-        Module1::reset();
-        errors.clear();
-        messages.clear();
-        steps = 0;
+        restart();
         endedByUser = typedOverflow = typedNonPositive = false;
-        dispatchesAtEnd = -1;
-        control().show();
         const platform::Colour plain = platform::backColor(&control().Label3(0));
         display().resize(410, pick(std::vector<int>{21, 26, 30, 40, 60, 364}));
 

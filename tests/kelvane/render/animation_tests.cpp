@@ -87,50 +87,43 @@ bool samePixels(const QImage& a, const QImage& b) {
     return a.convertToFormat(QImage::Format_RGB32) == b.convertToFormat(QImage::Format_RGB32);
 }
 
-class Animation : public KelvaneTest {
-  protected:
-    int run(const QStringList& options, std::string& standardError) {
-        return runCommandLine(options, standardError);
-    }
-    QString path(const QString& name) const { return folder.filePath(name); }
-    QByteArray contents(const QString& name) const {
-        QFile file(path(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-    QStringList files() const {
-        return QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
-    }
+using Animation = CommandLineRun;
 
-    QTemporaryDir folder;
-};
-
+// The frames are every step, named in the order they are shown, and the animation is those
+// frames; the last is the picture.
 TEST_F(Animation, EveryFrameIsTheMatchingFramePicture) {
     const struct {
         QStringList options;
         int frames;
+        QString first, last;
     } rows[] = {
-        {{"size", "100x60"}, 20},
-        {{"size", "120x80", "factor", "2.5", "random", "no"}, 30},
-        {{"size", "90x70", "factor", "0.5", "dynamic", "no"}, 25},
-        {{"size", "64x120", "random", "no", "dynamic", "no"}, 50},
-        {{"size", "50x21"}, 0}, // no step: the still picture alone
+        {{"size", "100x60"}, 20, "frame-01.png", "frame-20.png"},
+        {{"size", "100x24"}, 2, "frame-1.png", "frame-2.png"},
+        {{"size", "60x240"}, 110, "frame-001.png", "frame-110.png"},
+        {{"size", "120x80", "factor", "2.5", "random", "no"}, 30, "frame-01.png", "frame-30.png"},
+        {{"size", "90x70", "factor", "0.5", "dynamic", "no"}, 25, "frame-01.png", "frame-25.png"},
+        {{"size", "64x120", "random", "no", "dynamic", "no"}, 50, "frame-01.png", "frame-50.png"},
+        {{"size", "50x21"}, 0, {}, {}}, // no step: the still picture alone
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.options.join(' ').toStdString());
         QDir(path("frames")).removeRecursively();
+        const QStringList options =
+            row.options + QStringList{"frames",      path("frames"), "animation",
+                                      path("a.gif"), "render",       path("last.png")};
         std::string standardError;
-        ASSERT_EQ(run(row.options + QStringList{"frames", path("frames"), "animation",
-                                                path("a.gif"), "render", path("last.png")},
-                      standardError),
-                  0)
-            << standardError;
+        ASSERT_EQ(run(options, standardError), 0) << standardError;
         EXPECT_EQ(standardError, "");
-        QStringList pictures;
-        for (const QString& name : QDir(path("frames")).entryList(QDir::Files, QDir::Name))
-            pictures.append(QDir(path("frames")).filePath(name));
-        ASSERT_EQ(pictures.size(), row.frames);
-        if (pictures.isEmpty())
-            pictures.append(path("last.png"));
+        const QStringList names = QDir(path("frames")).entryList(QDir::Files, QDir::Name);
+        ASSERT_EQ(names.size(), row.frames);
+        QStringList pictures{path("last.png")};
+        if (!names.isEmpty()) {
+            EXPECT_EQ(names.first(), row.first);
+            EXPECT_EQ(names.last(), row.last);
+            pictures.clear();
+            for (const QString& name : names)
+                pictures.append(QDir(path("frames")).filePath(name));
+        }
         const std::optional<Shown> shown = decode(contents("a.gif"));
         ASSERT_TRUE(shown);
         EXPECT_TRUE(shown->loopsForever);
@@ -141,6 +134,8 @@ TEST_F(Animation, EveryFrameIsTheMatchingFramePicture) {
             EXPECT_TRUE(samePixels(shown->frames[size_t(i)], QImage(pictures[i])))
                 << pictures[i].toStdString();
         EXPECT_TRUE(samePixels(shown->frames.back(), QImage(path("last.png"))));
+        // The same run again replaces its own frames.
+        EXPECT_EQ(run(options, standardError), 0) << standardError;
     }
 }
 
@@ -208,7 +203,9 @@ TEST_F(Animation, AFrameWithMoreColoursThanItsTableIsRefused) {
 TEST_F(Animation, WhatCannotBeWrittenLeavesNothing) {
     using platform::SystemCall;
     ASSERT_TRUE(QDir(folder.path()).mkdir("folder.gif"));
-    const std::string gif = path("a.gif").toStdString();
+    const QStringList gif{"animation", path("a.gif")};
+    const std::string toGif =
+        "cannot write the animation to '" + path("a.gif").toStdString() + "': ";
     const struct {
         QStringList options;
         std::optional<SystemCall> call;
@@ -223,28 +220,17 @@ TEST_F(Animation, WhatCannotBeWrittenLeavesNothing) {
          "cannot write the animation to '" + path("folder.gif").toStdString() +
              "': Filename refers to a directory."},
         {{"animation", ""}, {}, 0, 2, "--animation: give the name of the file to write to."},
-        {{"animation", path("a.gif"), "size", "70000x30"},
+        {gif + QStringList{"size", "70000x30"},
          {},
          0,
          1,
          "a GIF animation's side can be at most 65535 pixels, not 70000 \u00d7 30: give a "
          "smaller --size."},
-        {{"animation", path("a.gif")},
-         SystemCall::Write,
-         ENOSPC,
-         1,
-         "cannot write the animation to '" + gif + "': No space left on device."},
-        {{"animation", path("a.gif")},
-         SystemCall::Rename,
-         EXDEV,
-         1,
-         "cannot write the animation to '" + gif + "': Invalid cross-device link."},
+        {gif, SystemCall::Write, ENOSPC, 1, toGif + "No space left on device."},
+        {gif, SystemCall::Rename, EXDEV, 1, toGif + "Invalid cross-device link."},
         // The animation fails once every frame is written: the frames go too.
-        {{"animation", path("a.gif"), "frames", path("fr")},
-         SystemCall::Sync,
-         EIO,
-         1,
-         "cannot write the animation to '" + gif + "': Input/output error."},
+        {gif + QStringList{"frames", path("fr")}, SystemCall::Sync, EIO, 1,
+         toGif + "Input/output error."},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.message);

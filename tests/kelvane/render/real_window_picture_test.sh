@@ -9,6 +9,7 @@ set -euo pipefail
 
 kelvane=$1
 source "$(dirname "$0")/../../../tools/own_x_server.sh"
+source "$(dirname "$0")/../../checks.sh"
 start_own_x_server 1280x1024
 for tool in import compare identify; do
     command -v "$tool" >/dev/null || { echo "missing $tool: run tools/setup.sh" >&2; exit 1; }
@@ -53,7 +54,7 @@ shows_picture() { # WINDOW PICTURE
     return 1
 }
 
-failures=0
+gone() { ! xdotool search --onlyvisible --name '^(Control|Display)$' >/dev/null 2>&1; }
 for row in "${rows[@]}"; do
     read -r factor random dynamic <<<"$row"
     started=$SECONDS
@@ -71,11 +72,10 @@ for row in "${rows[@]}"; do
     display=$(wait_for_window Display) || { echo "no window Display" >&2; exit 1; }
     what="factor $factor, random $random, dynamic $dynamic"
     if shows_picture "$display" "$work/render.png"; then
-        echo "ok: $what: the same picture ($((SECONDS - started)) s)"
+        ok "$what: the same picture ($((SECONDS - started)) s)"
     else
-        echo "FAIL: $what: the window $(identify -format %wx%h "$work/window.png") differs from" \
-            "the picture in $differing pixels at the end" >&2
-        failures=$((failures + 1))
+        fail "$what: the window $(identify -format %wx%h "$work/window.png") differs from" \
+            "the picture in $differing pixels at the end"
         [ -z "${KEEP_SHOTS:-}" ] || cp "$work/window.png" "$KEEP_SHOTS/window-$factor.png"
         [ -z "${KEEP_SHOTS:-}" ] || cp "$work/render.png" "$KEEP_SHOTS/render-$factor.png"
     fi
@@ -83,10 +83,6 @@ for row in "${rows[@]}"; do
     wait "$program_pid" 2>/dev/null || true
     program_pid=
     # Its windows go with its connection; the next program's must not be taken for them.
-    for _ in $(seq 100); do
-        xdotool search --onlyvisible --name '^(Control|Display)$' >/dev/null 2>&1 || break
-        sleep 0.05
-    done
+    wait_until 5 gone || true
 done
-[ "$failures" -eq 0 ] || exit 1
-echo "all pictures the same"
+finish_checks "the pictures against the window"

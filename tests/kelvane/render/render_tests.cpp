@@ -20,12 +20,11 @@ namespace {
 
 using command_line::Parameters;
 
-class Render : public KelvaneTest {
+class Render : public CommandLineRun {
   protected:
     // The picture the display window holds after one Simulate from a fresh program start.
     QImage windowPicture(const Parameters& parameters) {
-        TearDown();
-        SetUp();
+        restart();
         control().Tnc->setText(parameters.factor);
         control().TRandom->setText(parameters.random ? "Yes" : "No");
         control().TDynamic->setText(parameters.dynamic ? "Yes" : "No");
@@ -36,26 +35,18 @@ class Render : public KelvaneTest {
         return display().picture().copy(QRect(QPoint(0, 0), parameters.size));
     }
 
-    int run(const QStringList& options, std::string& standardError) {
-        return runCommandLine(options, standardError);
-    }
-
-    QStringList files() const {
-        return QDir(folder.path())
-            .entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
-    }
-    QString path(const QString& name) const { return folder.filePath(name); }
-    QByteArray bytes(const QString& name) const { return QFile::encodeName(path(name)); }
-    QByteArray contents(const QString& name) const {
-        QFile file(path(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
     static mode_t permissions(const QByteArray& file) {
         struct stat status {};
         return ::stat(file.constData(), &status) == 0 ? status.st_mode & 07777 : 0;
     }
 
-    QTemporaryDir folder;
+    // The first words of a refusal to write a file.
+    std::string pictureTo(const QString& name) const {
+        return "cannot write the picture to '" + path(name).toStdString() + "': ";
+    }
+    std::string frame(const QString& name) const {
+        return "cannot write the frame '" + path(name).toStdString() + "': ";
+    }
 };
 
 TEST_F(Render, ThePictureIsTheOneTheDisplayWindowHolds) {
@@ -94,52 +85,24 @@ TEST_F(Render, EveryStepIsSeenAtTheEndOfItsPauseOnTheRunsClock) {
     EXPECT_TRUE(lastSeen == picture);
 }
 
-TEST_F(Render, FramesAreEveryStepAndTheLastIsThePicture) {
-    const struct {
-        QString size;
-        int count;
-        QString first, last;
-    } rows[] = {
-        {"100x60", 20, "frame-01.png", "frame-20.png"},
-        {"100x24", 2, "frame-1.png", "frame-2.png"},
-        {"60x240", 110, "frame-001.png", "frame-110.png"},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.size.toStdString());
-        const QString frames = path("frames-" + row.size);
-        std::string standardError;
-        ASSERT_EQ(
-            run({"frames", frames, "render", path("picture.png"), "size", row.size}, standardError),
-            0)
-            << standardError;
-        EXPECT_EQ(standardError, "");
-        const QStringList written = QDir(frames).entryList(QDir::Files, QDir::Name);
-        ASSERT_EQ(written.size(), row.count);
-        EXPECT_EQ(written.first(), row.first);
-        EXPECT_EQ(written.last(), row.last);
-        EXPECT_TRUE(QImage(QDir(frames).filePath(row.last)) == QImage(path("picture.png")));
-        // The same run again replaces its own frames.
-        EXPECT_EQ(run({"frames", frames, "size", row.size}, standardError), 0) << standardError;
-    }
-}
-
 TEST_F(Render, BadParametersGiveOneLineAndLeaveNoFile) {
     ASSERT_TRUE(QDir(folder.path()).mkdir("old"));
     QFile stale(path("old/frame-9.png"));
     ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
     stale.close();
     const QString picture = path("p.png");
+    const std::string positive = "--factor: the expansion factor must be a number greater than 0, ";
+    const std::string pixels = "--size: the width and the height must be at least 1 pixel, ";
+    const std::string form =
+        "--size: give the width and height in pixels as WIDTHxHEIGHT, as in 410x364, not ";
+    const std::string side = "--size: a window's side can be at most 16777215 pixels, ";
     const struct {
         QStringList options;
         int status;
         std::string message; // the first line, after "kelvane: "
     } rows[] = {
-        {{"factor", "0"},
-         2,
-         "--factor: the expansion factor must be a number greater than 0, not '0'."},
-        {{"factor", "-2"},
-         2,
-         "--factor: the expansion factor must be a number greater than 0, not '-2'."},
+        {{"factor", "0"}, 2, positive + "not '0'."},
+        {{"factor", "-2"}, 2, positive + "not '-2'."},
         {{"factor", "abc"}, 2, "--factor: 'abc' is not a number."},
         {{"factor", "\u0663"}, 2, "--factor: '\u0663' is not a number."}, // an Arabic-Indic 3
         {{"factor", "2x"}, 2, "--factor: '2x' is not a number."},
@@ -147,32 +110,14 @@ TEST_F(Render, BadParametersGiveOneLineAndLeaveNoFile) {
         {{"factor", "1e999"}, 2, "--factor: '1e999' is too large to read as a number."},
         {{"random", "maybe"}, 2, "--random: give yes or no, not 'maybe'."},
         {{"dynamic", "1"}, 2, "--dynamic: give yes or no, not '1'."},
-        {{"size", "0x364"},
-         2,
-         "--size: the width and the height must be at least 1 pixel, not '0x364'."},
-        {{"size", "410x0"},
-         2,
-         "--size: the width and the height must be at least 1 pixel, not '410x0'."},
-        {{"size", "-1x5"},
-         2,
-         "--size: give the width and height in pixels as WIDTHxHEIGHT, as in 410x364, not '-1x5'."},
-        {{"size", "\u0663x3"},
-         2,
-         "--size: give the width and height in pixels as WIDTHxHEIGHT, as in 410x364, not "
-         "'\u0663x3'."},
-        {{"size", "410"},
-         2,
-         "--size: give the width and height in pixels as WIDTHxHEIGHT, as in 410x364, not '410'."},
-        {{"size", "2x99999999999999999999"},
-         2,
-         "--size: a window's side can be at most 16777215 pixels, not '2x99999999999999999999'."},
-        {{"size", "16777216x2"},
-         2,
-         "--size: a window's side can be at most 16777215 pixels, not '16777216x2'."},
-        {{"size", "410x364\n"},
-         2,
-         "--size: give the width and height in pixels as WIDTHxHEIGHT, as in 410x364, not "
-         "'410x364\\n'."},
+        {{"size", "0x364"}, 2, pixels + "not '0x364'."},
+        {{"size", "410x0"}, 2, pixels + "not '410x0'."},
+        {{"size", "-1x5"}, 2, form + "'-1x5'."},
+        {{"size", "\u0663x3"}, 2, form + "'\u0663x3'."},
+        {{"size", "410"}, 2, form + "'410'."},
+        {{"size", "410x364\n"}, 2, form + "'410x364\\n'."},
+        {{"size", "2x99999999999999999999"}, 2, side + "not '2x99999999999999999999'."},
+        {{"size", "16777216x2"}, 2, side + "not '16777216x2'."},
         {{"size", "1000001x1"},
          1,
          "a PNG picture's side can be at most 1000000 pixels, not 1000001 \u00d7 1: give a "
@@ -188,8 +133,7 @@ TEST_F(Render, BadParametersGiveOneLineAndLeaveNoFile) {
          "grew past the largest number the computer can hold. Type a factor below 1e300."},
         {{"render", path("missing/p.png")},
          1,
-         "cannot write the picture to '" + path("missing/p.png").toStdString() +
-             "': No such file or directory"},
+         pictureTo("missing/p.png") + "No such file or directory"},
         {{"render", folder.path()},
          1,
          "cannot write the picture to '" + folder.path().toStdString() +
@@ -228,7 +172,7 @@ TEST_F(Render, BadParametersGiveOneLineAndLeaveNoFile) {
 // A name that is not a file is left as it is, and nothing is written anywhere.
 TEST_F(Render, WhatIsNotAFileIsRefusedBeforeAnythingIsWritten) {
     ASSERT_TRUE(QDir(folder.path()).mkdir("fr"));
-    const std::string fr = path("fr").toStdString();
+    const std::string pipe = "Filename refers to a pipe, not a file";
     const struct {
         std::function<bool()> make; // true once made
         QStringList options;
@@ -236,31 +180,28 @@ TEST_F(Render, WhatIsNotAFileIsRefusedBeforeAnythingIsWritten) {
     } rows[] = {
         {[&] { return ::mkfifo(bytes("f.png"), 0644) == 0; },
          {"render", path("f.png")},
-         "cannot write the picture to '" + path("f.png").toStdString() +
-             "': Filename refers to a pipe, not a file"},
+         pictureTo("f.png") + pipe},
         {[&] { return ::symlink("f.png", bytes("to-fifo.png")) == 0; },
          {"render", path("to-fifo.png")},
-         "cannot write the picture to '" + path("to-fifo.png").toStdString() +
-             "': Filename refers to a pipe, not a file"},
+         pictureTo("to-fifo.png") + pipe},
         {[&] { return ::symlink("nowhere.png", bytes("dangling.png")) == 0; },
          {"render", path("dangling.png")},
-         "cannot write the picture to '" + path("dangling.png").toStdString() +
-             "': Filename refers to a link that leads nowhere"},
+         pictureTo("dangling.png") + "Filename refers to a link that leads nowhere"},
         {[&] { return ::mkfifo(bytes("fr/frame-07.png"), 0644) == 0; },
          {"frames", path("fr"), "render", path("p.png")},
-         "cannot write the frame '" + fr + "/frame-07.png': Filename refers to a pipe, not a file"},
+         frame("fr/frame-07.png") + pipe},
         {[&] {
              return ::unlink(bytes("fr/frame-07.png")) == 0 &&
                     ::mkdir(bytes("fr/frame-12.png"), 0755) == 0;
          },
          {"frames", path("fr")},
-         "cannot write the frame '" + fr + "/frame-12.png': Filename refers to a directory"},
+         frame("fr/frame-12.png") + "Filename refers to a directory"},
         {[&] {
              return ::rmdir(bytes("fr/frame-12.png")) == 0 &&
                     ::symlink("gone.png", bytes("fr/frame-999.png")) == 0;
          },
          {"frames", path("fr")},
-         "the folder '" + fr +
+         "the folder '" + path("fr").toStdString() +
              "' holds frames of another run (frame-999.png): remove them or choose another "
              "folder."},
     };
@@ -291,71 +232,28 @@ TEST_F(Render, AWriteThatFailsLeavesWhatWasThere) {
     ASSERT_TRUE(old.open(QIODevice::WriteOnly));
     old.write("an older picture");
     old.close();
-    const std::string picture = path("p.png").toStdString();
-    const std::string previous = path("old.png").toStdString();
-    const std::string frames = path("fr").toStdString();
+    const QStringList newFile{"render", path("p.png")}, oldFile{"render", path("old.png")};
+    const QStringList frames{"frames", path("fr")};
+    const std::string toNew = pictureTo("p.png"), toOld = pictureTo("old.png");
+    const std::string noSpace = "No space left on device", ioError = "Input/output error";
     const struct {
         SystemCall call;
         int count, error;
         QStringList options;
         std::string message; // after "kelvane: "
     } rows[] = {
-        {SystemCall::Open,
-         1,
-         EACCES,
-         {"render", path("p.png")},
-         "cannot write the picture to '" + picture + "': Permission denied"},
-        {SystemCall::Write,
-         1,
-         ENOSPC,
-         {"render", path("p.png")},
-         "cannot write the picture to '" + picture + "': No space left on device"},
-        {SystemCall::Write,
-         4,
-         EIO,
-         {"render", path("old.png")},
-         "cannot write the picture to '" + previous + "': Input/output error"},
-        {SystemCall::Sync,
-         1,
-         EIO,
-         {"render", path("p.png")},
-         "cannot write the picture to '" + picture + "': Input/output error"},
-        {SystemCall::Close,
-         1,
-         EDQUOT,
-         {"render", path("old.png")},
-         "cannot write the picture to '" + previous + "': Disk quota exceeded"},
-        {SystemCall::Rename,
-         1,
-         EXDEV,
-         {"render", path("old.png")},
-         "cannot write the picture to '" + previous + "': Invalid cross-device link"},
-        {SystemCall::Open,
-         5,
-         ENOSPC,
-         {"frames", path("fr")},
-         "cannot write the frame '" + frames + "/frame-05.png': No space left on device"},
-        {SystemCall::Write,
-         2,
-         ENOSPC,
-         {"frames", path("fr")},
-         "cannot write the frame '" + frames + "/frame-01.png': No space left on device"},
-        {SystemCall::Close,
-         20,
-         EIO,
-         {"frames", path("fr")},
-         "cannot write the frame '" + frames + "/frame-20.png': Input/output error"},
-        {SystemCall::Rename,
-         3,
-         EROFS,
-         {"frames", path("fr")},
-         "cannot write the frame '" + frames + "/frame-03.png': Read-only file system"},
+        {SystemCall::Open, 1, EACCES, newFile, toNew + "Permission denied"},
+        {SystemCall::Write, 1, ENOSPC, newFile, toNew + noSpace},
+        {SystemCall::Write, 4, EIO, oldFile, toOld + ioError},
+        {SystemCall::Sync, 1, EIO, newFile, toNew + ioError},
+        {SystemCall::Close, 1, EDQUOT, oldFile, toOld + "Disk quota exceeded"},
+        {SystemCall::Rename, 1, EXDEV, oldFile, toOld + "Invalid cross-device link"},
+        {SystemCall::Open, 5, ENOSPC, frames, frame("fr/frame-05.png") + noSpace},
+        {SystemCall::Write, 2, ENOSPC, frames, frame("fr/frame-01.png") + noSpace},
+        {SystemCall::Close, 20, EIO, frames, frame("fr/frame-20.png") + ioError},
+        {SystemCall::Rename, 3, EROFS, frames, frame("fr/frame-03.png") + "Read-only file system"},
         // The final picture fails after every frame was written: the frames go too.
-        {SystemCall::Sync,
-         1,
-         ENOSPC,
-         {"frames", path("fr"), "render", path("p.png")},
-         "cannot write the picture to '" + picture + "': No space left on device"},
+        {SystemCall::Sync, 1, ENOSPC, frames + newFile, toNew + noSpace},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.message);
@@ -419,18 +317,13 @@ TEST_F(Render, PictureNamesAreTheBytesGiven) {
         EXPECT_EQ(parameters.pictureName, row.picture);
         EXPECT_EQ(parameters.framesName, row.frames);
     }
-    // And the mode writes the file of that name, not one of a name made valid text.
-    const QByteArray name = bytes("caf") + "\xe9.png";
-    const char* argv[] = {"kelvane", "--render", name.constData()};
-    command_line::keepArgumentBytes(3, argv);
-    std::string standardError;
-    const int status = run({"render", QFile::decodeName(name)}, standardError);
-    command_line::keepArgumentBytes(0, nullptr);
-    EXPECT_EQ(status, 0) << standardError;
-    EXPECT_EQ(::access(name.constData(), F_OK), 0);
-    EXPECT_NE(::access(bytes("caf\u00e9.png").constData(), F_OK), 0);
-    EXPECT_NE(::access(bytes("caf\ufffd.png").constData(), F_OK), 0);
-    ::unlink(name.constData()); // a name the temporary folder cannot spell
+    // The program writes the file of that name: files_test.sh.
+}
+
+// The note a long run begins with: what it writes, and how long that takes.
+QString takes(const QString& pictures, const QString& size, const QString& time) {
+    return "writing " + pictures + " of " + size + " pixels takes about " + time +
+           "; Ctrl+C stops the run and keeps nothing of it.";
 }
 
 TEST(RenderTime, ARunOfMinutesSaysSoBeforeItStarts) {
@@ -442,30 +335,10 @@ TEST(RenderTime, ARunOfMinutesSaysSoBeforeItStarts) {
     } rows[] = {
         {{410, 364}, true, true, 1e-6, ""}, // 172 pictures in 26 seconds
         {{20000, 5000}, false, true, 1.7e-6, ""},
-        {{20000, 5000},
-         false,
-         true,
-         1.9e-6,
-         "writing a picture of 20000 \u00d7 5000 pixels takes about 4 min; Ctrl+C stops the run "
-         "and keeps nothing of it."},
-        {{3000, 3000},
-         true,
-         false,
-         5.5e-8,
-         "writing 1490 pictures of 3000 \u00d7 3000 pixels takes about 13 min; Ctrl+C stops the "
-         "run and keeps nothing of it."},
-        {{3000, 3000},
-         true,
-         true,
-         5e-7,
-         "writing 1491 pictures of 3000 \u00d7 3000 pixels takes about 1 h 52 min; Ctrl+C stops "
-         "the run and keeps nothing of it."},
-        {{20000, 20000},
-         true,
-         false,
-         2e-7,
-         "writing 9990 pictures of 20000 \u00d7 20000 pixels takes about 9 days; Ctrl+C stops "
-         "the run and keeps nothing of it."},
+        {{20000, 5000}, false, true, 1.9e-6, takes("a picture", "20000 \u00d7 5000", "4 min")},
+        {{3000, 3000}, true, false, 5.5e-8, takes("1490 pictures", "3000 \u00d7 3000", "13 min")},
+        {{3000, 3000}, true, true, 5e-7, takes("1491 pictures", "3000 \u00d7 3000", "1 h 52 min")},
+        {{20000, 20000}, true, false, 2e-7, takes("9990 pictures", "20000 \u00d7 20000", "9 days")},
     };
     for (const auto& row : rows) {
         command_line::Parameters parameters;
