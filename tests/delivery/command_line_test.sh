@@ -102,9 +102,9 @@ else
 fi
 
 # Qt's own options still work: offscreen needs no display, and the program keeps running.
-limit=3 run 124 -- -platform offscreen -style Fusion -reverse
+limit=3 run 124 -- -platform offscreen -style Fusion -reverse -nograb -dograb -name x -title x \
+    -icon x -visual 0x21 -testability
 limit=3 run 124 QT_QPA_PLATFORM=offscreen --
-limit=3 run 124 -- -platform offscreen -nograb -dograb -name x -title x -icon x -visual 0x21 -testability
 # A value Qt would ignore is refused, not dropped.
 run 2 -- -platform=offscreen && expect "$err" "^$base: Option '-platform=offscreen': .* '-platform offscreen'"
 

@@ -84,8 +84,7 @@ expect_equal "Display client size" 410x364 "$dsize"
 echo "measured: Control's client area at $cx,$cy, Display's at $dx,$dy" \
     "(beside would be $((cx + 5000 / 15)),$cy, the frames being alike)"
 xdotool windowclose "$control"
-wait_for_exit 2
-expect_equal "Kelvane's status after its control window went" 0 "$exit_status"
+expect_exit "Kelvane after its control window went" 0 2
 
 kill -0 "$weston_pid" 2>/dev/null || fail "the compositor ended before the test"
 finish_checks "wayland desktop"

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <optional>
 #include <thread>
 #include <utility>
@@ -129,22 +130,30 @@ TEST_F(Runtime, TheReportHasTheProgramsWordsOrThePlainDescriptionAndSaysTheProgr
     EXPECT_FALSE(plain.contains(QStringLiteral("detail")));
 }
 
-TEST_F(Runtime, AnErrorShowsOneBoxTitledWithTheProgramAndLogsOneLine) {
-    setErrorReporter(nullptr);
-    setErrorWording([](const RuntimeError&) { return QStringLiteral("<b>93</b> typed."); });
-    std::vector<QMessageBox*> boxes;
-    QTimer closer;
-    QObject::connect(&closer, &QTimer::timeout, [&] {
+// Presses OK on every message box as it shows, noting its text, once it has checked what every
+// box of the program has: its title, the icon, and a text shown as typed, never as markup.
+std::unique_ptr<QTimer> answerBoxes(std::vector<QString>& texts, QMessageBox::Icon icon,
+                                    QWidget* parent = nullptr) {
+    auto closer = std::make_unique<QTimer>();
+    QObject::connect(closer.get(), &QTimer::timeout, [&texts, icon, parent] {
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            boxes.push_back(box);
+            texts.push_back(box->text());
             EXPECT_EQ(box->windowTitle(), QApplication::applicationName());
-            EXPECT_EQ(box->text(), QStringLiteral("<b>93</b> typed.\n\nThe program will close "
-                                                  "when you press OK."));
-            EXPECT_EQ(box->textFormat(), Qt::PlainText); // the typed text is not markup
+            EXPECT_EQ(box->icon(), icon);
+            EXPECT_EQ(box->textFormat(), Qt::PlainText);
+            EXPECT_TRUE(!parent || box->parentWidget() == parent);
             box->button(QMessageBox::Ok)->click();
         }
     });
-    closer.start(0);
+    closer->start(0);
+    return closer;
+}
+
+TEST_F(Runtime, AnErrorShowsOneBoxTitledWithTheProgramAndLogsOneLine) {
+    setErrorReporter(nullptr);
+    setErrorWording([](const RuntimeError&) { return QStringLiteral("<b>93</b> typed."); });
+    std::vector<QString> boxes;
+    const auto closer = answerBoxes(boxes, QMessageBox::Critical);
     auto& form = ensureInstance<TestForm>();
     form.show();
     form.onGo = [] { raiseOverflow(QStringLiteral("two\nlines")); };
@@ -153,7 +162,8 @@ TEST_F(Runtime, AnErrorShowsOneBoxTitledWithTheProgramAndLogsOneLine) {
     QTimer::singleShot(0, [&] { QTest::mouseClick(form.button, Qt::LeftButton); });
     EXPECT_EQ(QApplication::exec(), 1);
     const std::string log = ::testing::internal::GetCapturedStderr();
-    EXPECT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes, std::vector<QString>{QStringLiteral(
+                         "<b>93</b> typed.\n\nThe program will close when you press OK.")});
     // The window system may add warnings of its own.
     const std::string line =
         QApplication::applicationName().toStdString() + ": run-time error: overflow: two lines\n";
@@ -165,19 +175,8 @@ TEST_F(Runtime, AnErrorShowsOneBoxTitledWithTheProgramAndLogsOneLine) {
 
 TEST_F(Runtime, AWarningShowsOneBoxOverTheActiveWindowAndTheHandlerGoesOn) {
     std::vector<QString> boxes;
-    QTimer closer;
-    QObject::connect(&closer, &QTimer::timeout, [&] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            boxes.push_back(box->text());
-            EXPECT_EQ(box->windowTitle(), QApplication::applicationName());
-            EXPECT_EQ(box->icon(), QMessageBox::Warning);
-            EXPECT_EQ(box->textFormat(), Qt::PlainText);
-            EXPECT_EQ(box->parentWidget(), &ensureInstance<TestForm>());
-            box->button(QMessageBox::Ok)->click();
-        }
-    });
-    closer.start(0);
     auto& form = ensureInstance<TestForm>();
+    const auto closer = answerBoxes(boxes, QMessageBox::Warning, &form);
     form.show();
     QApplication::setActiveWindow(&form);
     bool resumed = false;
