@@ -1,6 +1,5 @@
 #include "platform/forms/form.h"
 
-#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QImage>
@@ -21,14 +20,6 @@ class BoxForm : public Form {
     QPushButton* button;
     TextBox* box;
 };
-
-TEST(FormAccessibility, EveryFormIsAWindowNamedByItsCaption) {
-    BoxForm form;
-    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(&form);
-    EXPECT_EQ(window->role(), QAccessible::Window);
-    EXPECT_EQ(window->text(QAccessible::Name), QStringLiteral("Boxes"));
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(form.box)->role(), QAccessible::EditableText);
-}
 
 TEST(FormAccessibility, ADescriptionSetOnPurposeOutlivesEveryText) {
     BoxForm form;

@@ -349,11 +349,4 @@ TEST_F(Runtime, WhatArrivesDuringARunWaitsForTheFirstDispatchPointOnceTheInterva
     }
 }
 
-TEST_F(Runtime, StartProgramShowsTheStartUpWindow) {
-    startProgram({QStringLiteral("Test"), QStringLiteral("test"),
-                  [] { ensureInstance<TestForm>().show(); }});
-    EXPECT_TRUE(ensureInstance<TestForm>().isVisible());
-    EXPECT_FALSE(programEnded());
-}
-
 } // namespace
