@@ -68,7 +68,8 @@ for option in --help --version; do
 done
 
 # Usage errors: the reason and the usage on stderr, status 2.
-run 2 -- --bogus && { expect "$err" "^$base: Unknown option 'bogus'"; expect "$err" "^Usage:"; }
+run 2 -- --bogus &&
+    { expect "$err" "^$base: Unknown option 'bogus'"; expect "$err" "^Usage: $base \\[options\\]"; }
 # An argument cannot act on the terminal: its control characters are written out.
 run 2 -- $'\e]0;pwned\a' && expect "$err" "^$base: Unexpected argument '\\\\e\\]0;pwned\\\\a'"
 ! grep -q $'[\e\a]' "$err" || fail "control characters reached stderr"
