@@ -7,28 +7,15 @@
 set -euo pipefail
 
 program=$1 title=$2 size=$3 button=$4
-
 source "$(dirname "$0")/../tools/own_x_server.sh"
 start_own_x_server
+source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 
 "$program" &
 program_pid=$!
-
-window=$(wait_for_window "$title") || {
-    echo "window \"$title\" did not appear" >&2
-    exit 1
-}
-echo "window \"$title\" is $window"
-
-geometry=$(xdotool getwindowgeometry "$window" | sed -n 's/^ *Geometry: //p')
-echo "client size $geometry"
-if [ "$geometry" != "$size" ]; then
-    echo "expected client size $size, got $geometry" >&2
-    exit 1
-fi
-
+window=$(wait_for_window "$title") || { echo "window \"$title\" did not appear" >&2; exit 1; }
+expect_equal "client size" "$size" "$(xdotool getwindowgeometry "$window" |
+    sed -n 's/^ *Geometry: //p')"
 click_control "$window" "$(basename "$program")" "$button"
-
-wait_for_exit 10 || { echo "the program did not end after the click" >&2; exit 1; }
-echo "exit status $exit_status"
-[ "$exit_status" -eq 0 ]
+expect_exit "after a click on $button" 0 10
+finish_checks "$(basename "$program") in a real window"

@@ -60,16 +60,11 @@ if [ "$architecture" != "$(dpkg --print-architecture)" ]; then
     read -ra launcher <<<"${KT_LAUNCHER-}"
     [ ${#launcher[@]} -gt 0 ] || fail "a package for $architecture and no KT_LAUNCHER to run it"
 fi
-for file in \
-    usr/bin/kelvane usr/bin/tessaly \
-    usr/share/applications/org.kelvanetessaly.Kelvane.desktop \
-    usr/share/applications/org.kelvanetessaly.Tessaly.desktop \
-    usr/share/icons/hicolor/scalable/apps/org.kelvanetessaly.Kelvane.svg \
-    usr/share/icons/hicolor/scalable/apps/org.kelvanetessaly.Tessaly.svg \
-    usr/share/metainfo/org.kelvanetessaly.Kelvane.metainfo.xml \
-    usr/share/metainfo/org.kelvanetessaly.Tessaly.metainfo.xml \
-    usr/share/man/man1/kelvane.1.gz usr/share/man/man1/tessaly.1.gz \
-    usr/share/doc/kelvane-tessaly/copyright usr/share/doc/kelvane-tessaly/changelog.gz \
+for file in usr/bin/{kelvane,tessaly} usr/share/man/man1/{kelvane,tessaly}.1.gz \
+    usr/share/applications/org.kelvanetessaly.{Kelvane,Tessaly}.desktop \
+    usr/share/icons/hicolor/scalable/apps/org.kelvanetessaly.{Kelvane,Tessaly}.svg \
+    usr/share/metainfo/org.kelvanetessaly.{Kelvane,Tessaly}.metainfo.xml \
+    usr/share/doc/kelvane-tessaly/{copyright,changelog.gz} \
     usr/share/lintian/overrides/kelvane-tessaly; do
     [ -s "$root/$file" ] || fail "$file is not in the package"
 done

@@ -22,15 +22,10 @@ export QT_QPA_PLATFORM=offscreen
 
 # run SIDE PROGRAM ARGUMENTS...: output, errors and status in $work/SIDE.{out,err,status}
 run() {
-    local side=$1 program=$2
+    local side=$1 command=("$reference/$2") status=0
+    [ "$side" = reference ] || command=("${launcher[@]}" "$other/$2")
     shift 2
-    local status=0
-    if [ "$side" = reference ]; then
-        "$reference/$program" "$@" >"$work/$side.out" 2>"$work/$side.err" </dev/null || status=$?
-    else
-        "${launcher[@]}" "$other/$program" "$@" >"$work/$side.out" 2>"$work/$side.err" </dev/null ||
-            status=$?
-    fi
+    "${command[@]}" "$@" >"$work/$side.out" 2>"$work/$side.err" </dev/null || status=$?
     echo "$status" >"$work/$side.status"
 }
 

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <optional>
 #include <thread>
 #include <utility>
@@ -129,22 +130,30 @@ TEST_F(Runtime, TheReportHasTheProgramsWordsOrThePlainDescriptionAndSaysTheProgr
     EXPECT_FALSE(plain.contains(QStringLiteral("detail")));
 }
 
-TEST_F(Runtime, AnErrorShowsOneBoxTitledWithTheProgramAndLogsOneLine) {
-    setErrorReporter(nullptr);
-    setErrorWording([](const RuntimeError&) { return QStringLiteral("<b>93</b> typed."); });
-    std::vector<QMessageBox*> boxes;
-    QTimer closer;
-    QObject::connect(&closer, &QTimer::timeout, [&] {
+// Presses OK on every message box as it shows, noting its text, once it has checked what every
+// box of the program has: its title, the icon, and a text shown as typed, never as markup.
+std::unique_ptr<QTimer> answerBoxes(std::vector<QString>& texts, QMessageBox::Icon icon,
+                                    QWidget* parent = nullptr) {
+    auto closer = std::make_unique<QTimer>();
+    QObject::connect(closer.get(), &QTimer::timeout, [&texts, icon, parent] {
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            boxes.push_back(box);
+            texts.push_back(box->text());
             EXPECT_EQ(box->windowTitle(), QApplication::applicationName());
-            EXPECT_EQ(box->text(), QStringLiteral("<b>93</b> typed.\n\nThe program will close "
-                                                  "when you press OK."));
-            EXPECT_EQ(box->textFormat(), Qt::PlainText); // the typed text is not markup
+            EXPECT_EQ(box->icon(), icon);
+            EXPECT_EQ(box->textFormat(), Qt::PlainText);
+            EXPECT_TRUE(!parent || box->parentWidget() == parent);
             box->button(QMessageBox::Ok)->click();
         }
     });
-    closer.start(0);
+    closer->start(0);
+    return closer;
+}
+
+TEST_F(Runtime, AnErrorShowsOneBoxTitledWithTheProgramAndLogsOneLine) {
+    setErrorReporter(nullptr);
+    setErrorWording([](const RuntimeError&) { return QStringLiteral("<b>93</b> typed."); });
+    std::vector<QString> boxes;
+    const auto closer = answerBoxes(boxes, QMessageBox::Critical);
     auto& form = ensureInstance<TestForm>();
     form.show();
     form.onGo = [] { raiseOverflow(QStringLiteral("two\nlines")); };
@@ -153,7 +162,8 @@ TEST_F(Runtime, AnErrorShowsOneBoxTitledWithTheProgramAndLogsOneLine) {
     QTimer::singleShot(0, [&] { QTest::mouseClick(form.button, Qt::LeftButton); });
     EXPECT_EQ(QApplication::exec(), 1);
     const std::string log = ::testing::internal::GetCapturedStderr();
-    EXPECT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes, std::vector<QString>{QStringLiteral(
+                         "<b>93</b> typed.\n\nThe program will close when you press OK.")});
     // The window system may add warnings of its own.
     const std::string line =
         QApplication::applicationName().toStdString() + ": run-time error: overflow: two lines\n";
@@ -165,19 +175,8 @@ TEST_F(Runtime, AnErrorShowsOneBoxTitledWithTheProgramAndLogsOneLine) {
 
 TEST_F(Runtime, AWarningShowsOneBoxOverTheActiveWindowAndTheHandlerGoesOn) {
     std::vector<QString> boxes;
-    QTimer closer;
-    QObject::connect(&closer, &QTimer::timeout, [&] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            boxes.push_back(box->text());
-            EXPECT_EQ(box->windowTitle(), QApplication::applicationName());
-            EXPECT_EQ(box->icon(), QMessageBox::Warning);
-            EXPECT_EQ(box->textFormat(), Qt::PlainText);
-            EXPECT_EQ(box->parentWidget(), &ensureInstance<TestForm>());
-            box->button(QMessageBox::Ok)->click();
-        }
-    });
-    closer.start(0);
     auto& form = ensureInstance<TestForm>();
+    const auto closer = answerBoxes(boxes, QMessageBox::Warning, &form);
     form.show();
     QApplication::setActiveWindow(&form);
     bool resumed = false;
@@ -277,35 +276,28 @@ TEST_F(Runtime, WhatArrivesDuringARunWaitsForTheFirstDispatchPointOnceTheInterva
                       {widget, new QMouseEvent(QEvent::MouseButtonRelease, at, global,
                                                Qt::LeftButton, Qt::NoButton, Qt::NoModifier)}};
     };
-    struct Row {
-        const char* name;
-        std::function<Posted(TestForm&)> events;
-        std::function<QObject*(TestForm&)> receiver;
-        QEvent::Type type;
-    };
-    const Row rows[] = {
-        {"a click on a box", [&](TestForm& form) { return click(form.box); },
-         [](TestForm& form) { return form.box; }, QEvent::MouseButtonRelease},
+    // The last event of each is the one to watch for.
+    const std::pair<const char*, std::function<Posted(TestForm&)>> rows[] = {
+        {"a click on a box", [&](TestForm& form) { return click(form.box); }},
         {"a key typed into a box",
          [](TestForm& form) {
              return Posted{
                  {form.box, new QKeyEvent(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a")}};
-         },
-         [](TestForm& form) { return form.box; }, QEvent::KeyPress},
+         }},
         {"the start-up window closed",
          [](TestForm& form) {
              return Posted{{&form, new QCloseEvent}};
-         },
-         [](TestForm& form) { return &form; }, QEvent::Close},
+         }},
         {"a click that starts a run inside the run",
-         [&](TestForm& form) { return click(form.button); },
-         [](TestForm& form) { return form.button; }, QEvent::MouseButtonRelease},
+         [&](TestForm& form) { return click(form.button); }},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const auto& [name, post] : rows) {
+        SCOPED_TRACE(name);
         resetProgram();
         auto& form = ensureInstance<TestForm>();
         form.show();
+        const Posted events = post(form);
+        const QEvent::Type type = events.back().second->type();
         int point = 0; // 0 outside the run's dispatch points
         std::optional<Arrival> arrival;
         int clicks = 0, runs = 0, nestedAt = -1;
@@ -315,13 +307,13 @@ TEST_F(Runtime, WhatArrivesDuringARunWaitsForTheFirstDispatchPointOnceTheInterva
                 nestedAt = point;
                 return;
             }
-            arrival.emplace(row.receiver(form), row.type, point);
+            arrival.emplace(events.back().first, type, point);
             // The run's first point asks the window system, as the first after a start does.
             point = 1;
             dispatchEvents();
             // Posted from another thread, as the window system's reader and the accessibility
             // bus post theirs, and then the work of a run while the interval passes.
-            std::thread poster([events = row.events(form)] {
+            std::thread poster([&events] {
                 for (const auto& [receiver, event] : events)
                     QCoreApplication::postEvent(receiver, event);
             });
@@ -334,7 +326,7 @@ TEST_F(Runtime, WhatArrivesDuringARunWaitsForTheFirstDispatchPointOnceTheInterva
         QTest::mouseClick(form.button, Qt::LeftButton);
         ASSERT_TRUE(arrival);
         EXPECT_EQ(arrival->at, 2);
-        switch (row.type) {
+        switch (type) {
         case QEvent::MouseButtonRelease:
             EXPECT_EQ(clicks + runs, 2);
             EXPECT_EQ(nestedAt, runs == 2 ? 2 : -1);
@@ -346,15 +338,8 @@ TEST_F(Runtime, WhatArrivesDuringARunWaitsForTheFirstDispatchPointOnceTheInterva
             EXPECT_TRUE(programEnded());
             EXPECT_EQ(exitStatus(), 0);
         }
-        EXPECT_EQ(programEnded(), row.type == QEvent::Close);
+        EXPECT_EQ(programEnded(), type == QEvent::Close);
     }
-}
-
-TEST_F(Runtime, StartProgramShowsTheStartUpWindow) {
-    startProgram({QStringLiteral("Test"), QStringLiteral("test"),
-                  [] { ensureInstance<TestForm>().show(); }});
-    EXPECT_TRUE(ensureInstance<TestForm>().isVisible());
-    EXPECT_FALSE(programEnded());
 }
 
 } // namespace

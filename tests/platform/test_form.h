@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/forms/form.h"
+#include "platform/forms/runtime.h"
 
 #include <QPushButton>
 
