@@ -13,18 +13,6 @@
 namespace tessaly::command_line {
 namespace {
 
-TEST(Statistics, MedianOfOddAndEvenCounts) {
-    const std::pair<std::vector<double>, double> rows[] = {
-        {{5}, 5},
-        {{3, 1, 2}, 2},
-        {{4, 1, 3, 2}, 2.5},
-        {{1, 1, 100}, 1},
-        {{0.2, 0.9, 0.1, 0.4, 0.3, 0.5}, 0.35},
-    };
-    for (const auto& [seconds, median] : rows)
-        EXPECT_DOUBLE_EQ(statistics(seconds)->median, median) << seconds.size();
-}
-
 // The p-values of the critical values that tables of Student's t distribution print.
 TEST(Statistics, TwoSidedPOfTabledCriticalValues) {
     struct Row {
