@@ -309,26 +309,23 @@ TEST(Comparison, JsonHoldsBothRunsAndTheVerdict) {
     // What it wrote reads back as a baseline.
     QString problem;
     EXPECT_TRUE(savedRun(text, QStringLiteral("c.json"), problem)) << problem.toStdString();
-    const QJsonObject untested =
-        QJsonDocument::fromJson(
-            comparisonJson(baseline, QStringLiteral("this run"), runOf(92, {1}), {}, {}))
+    const auto verdict = [&](std::vector<double> seconds) {
+        return QJsonDocument::fromJson(comparisonJson(baseline, QStringLiteral("this run"),
+                                                      runOf(92, std::move(seconds)), {}, {}))
             .object()
             .value(QStringLiteral("comparison"))
             .toObject();
+    };
+    const QJsonObject untested = verdict({1});
     EXPECT_TRUE(untested.value(QStringLiteral("p")).isNull());
     EXPECT_TRUE(untested.value(QStringLiteral("significant")).isNull());
-    const QJsonObject cancelled =
-        QJsonDocument::fromJson(
-            comparisonJson(baseline, QStringLiteral("this run"), runOf(92, {}), {}, {}))
-            .object()
-            .value(QStringLiteral("comparison"))
-            .toObject();
-    EXPECT_EQ(cancelled.value(QStringLiteral("speed")).toString(),
-              QStringLiteral("cannot say which is faster: this run has no finished cycle"));
-    EXPECT_TRUE(cancelled.value(QStringLiteral("speed_ratio")).isNull());
     EXPECT_TRUE(untested.value(QStringLiteral("significance"))
                     .toString()
                     .startsWith(QStringLiteral("no significance test")));
+    const QJsonObject cancelled = verdict({});
+    EXPECT_EQ(cancelled.value(QStringLiteral("speed")).toString(),
+              QStringLiteral("cannot say which is faster: this run has no finished cycle"));
+    EXPECT_TRUE(cancelled.value(QStringLiteral("speed_ratio")).isNull());
 }
 
 } // namespace
