@@ -25,13 +25,22 @@ said() { # WHAT TEXT FILE...
         cat "${@:3}" >&2
     fi
 }
+run() { # WHAT STATUS ARGUMENTS...: the program's output in $work/out and $work/err
+    local what=$1 status=$2
+    shift 2
+    "${launcher[@]}" "$tessaly" "$@" >"$work/out" 2>"$work/err"
+    expect_equal "$what: status" "$status" "$?"
+}
+holds() { # WHAT CONDITION: a Python condition on the JSON document d in $work/out
+    python3 -c 'import json, sys; d = json.load(open(sys.argv[1])); assert eval(sys.argv[2]), d' \
+        "$work/out" "$2" && ok "$1" || fail "$1"
+}
 
 # STATUS|WHAT IT SAYS ON STANDARD OUTPUT OR ERROR|ARGUMENTS. How options are read, and the
 # words of every refusal, are the C++ suites'; here is one of each kind of ending.
 while IFS='|' read -r status text arguments; do
     read -ra argv <<<"$arguments"
-    "${launcher[@]}" "$tessaly" "${argv[@]}" >"$work/out" 2>"$work/err"
-    expect_equal "$arguments: status" "$status" "$?"
+    run "$arguments" "$status" "${argv[@]}"
     said "$arguments" "$text" "$work/out" "$work/err"
 done <<'ROWS'
 0|Fibonacci number of index 20: 6765 (10945 counted calls a cycle)|--index 20 --cycles 3
@@ -47,10 +56,9 @@ expect_equal "--index 5 >/dev/full: status" 1 "$?"
 said "--index 5 >/dev/full" "tessaly: cannot write the results: No space left on device" "$work/err"
 
 # The JSON document, parsed.
-"${launcher[@]}" "$tessaly" --index 20 --cycles 3 --json >"$work/json" 2>"$work/err"
-expect_equal "--json: status" 0 "$?"
+run --json 0 --index 20 --cycles 3 --json
 expect_equal "--json: standard error" "" "$(cat "$work/err")"
-python3 - "$work/json" <<'PY' && ok "--json: the document" || fail "--json: the document"
+python3 - "$work/out" <<'PY' && ok "--json: the document" || fail "--json: the document"
 import json, sys
 d = json.load(open(sys.argv[1]))
 assert set(d) == {"format_version", "program", "version", "processor", "index", "cycles", "warmup",
@@ -64,27 +72,22 @@ assert len(d["seconds"]) == 3 and all(x >= 0 for x in d["seconds"]), d["seconds"
 PY
 
 # The warm-up's cycles run, and are left out of every figure.
-"${launcher[@]}" "$tessaly" --index 20 --cycles 2 --warmup 3 --json >"$work/json" 2>"$work/err"
-expect_equal "--warmup: status" 0 "$?"
-python3 -c 'import json, sys; d = json.load(open(sys.argv[1]))
-assert (d["warmup"], d["cycles_done"], len(d["seconds"])) == (3, 2, 2), d' "$work/json" &&
-    ok "--warmup: two cycles kept of five" || fail "--warmup: the document"
+run --warmup 0 --index 20 --cycles 2 --warmup 3 --json
+holds "--warmup: two cycles kept of five" '(d["warmup"], d["cycles_done"], len(d["seconds"])) == (3, 2, 2)'
 
 # Comparisons, with a saved run read back from its file: the words of a comparison are the C++
 # suites'.
-"${launcher[@]}" "$tessaly" --index 24 --cycles 6 --json >"$work/a.json" 2>/dev/null
+run "a run to compare with" 0 --index 24 --cycles 6 --json
+cp "$work/out" "$work/a.json"
 sed 's/"index": 24/"index": 25/' "$work/a.json" >"$work/b.json"
-"${launcher[@]}" "$tessaly" --saved "$work/a.json" --compare "$work/a.json" >"$work/out" 2>"$work/err"
-expect_equal "a run against itself: status" 0 "$?"
+run "a run against itself" 0 --saved "$work/a.json" --compare "$work/a.json"
 # The digits of the ratio follow its uncertainty: 1.00 ± 0.01, or 1.000 ± 0.004 for tight cycles.
 said "a run against itself" "$work/a.json is 1.00" "$work/out"
 said "a run against itself" "no significant difference: Welch's t-test gives p = 1 (t = 0 with 10 degrees of freedom), not below 0.05" "$work/out"
-"${launcher[@]}" "$tessaly" --saved "$work/a.json" --export-csv "$work/saved.csv" >/dev/null 2>"$work/err"
-expect_equal "a saved run into a table: status" 0 "$?"
+run "a saved run into a table" 0 --saved "$work/a.json" --export-csv "$work/saved.csv"
 expect_equal "a saved run into a table: a row a cycle" 7 "$(wc -l <"$work/saved.csv")"
-"${launcher[@]}" "$tessaly" --index 24 --cycles 3 --compare "$work/a.json" --json >"$work/json" 2>"$work/err"
-expect_equal "a run compared, as JSON: status" 0 "$?"
-python3 - "$work/json" <<'PY' && ok "a run compared, as JSON" || fail "a run compared, as JSON"
+run "a run compared, as JSON" 0 --index 24 --cycles 3 --compare "$work/a.json" --json
+python3 - "$work/out" <<'PY' && ok "a run compared, as JSON" || fail "a run compared, as JSON"
 import json, sys
 d = json.load(open(sys.argv[1]))
 assert (d["cycles_done"], d["baseline"]["cycles_done"]) == (3, 6), d
@@ -98,8 +101,7 @@ PY
 printf '{"program": "Tessaly", "format_version": 1, "index": 24, "seconds": [0.1, 0.' >"$work/cut.json"
 while IFS='|' read -r text arguments; do
     read -ra argv <<<"${arguments//WORK/$work}"
-    "${launcher[@]}" "$tessaly" "${argv[@]}" >"$work/out" 2>"$work/err"
-    expect_equal "$arguments: status" 2 "$?"
+    run "$arguments" 2 "${argv[@]}"
     expect_equal "$arguments: standard output" "" "$(cat "$work/out")"
     expect_equal "$arguments: lines on standard error" 1 "$(wc -l <"$work/err")"
     said "$arguments" "${text//WORK/$work}" "$work/err"
@@ -113,9 +115,8 @@ ROWS
 
 # A scan's files: the plot a PNG of its stated size, the tables a row per index. A name that
 # cannot take its file is refused before the run; a write that fails is said after the figures.
-"${launcher[@]}" "$tessaly" --index 20..23 --cycles 2 --plot "$work/scan.png" \
-    --export-csv "$work/scan.csv" --export-markdown "$work/scan.md" >"$work/out" 2>"$work/err"
-expect_equal "a scan into files: status" 0 "$?"
+run "a scan into files" 0 --index 20..23 --cycles 2 --plot "$work/scan.png" \
+    --export-csv "$work/scan.csv" --export-markdown "$work/scan.md"
 expect_equal "a scan into files: standard error" "" "$(cat "$work/err")"
 python3 - "$work" <<'PY' && ok "a scan's files" || fail "a scan's files"
 import struct, sys
@@ -129,12 +130,10 @@ assert csv[-1] == b"" and [line.split(b",")[0] for line in csv[:-1]] == [
 md = open(f"{work}/scan.md", encoding="utf-8").read().splitlines()
 assert len(md) == 6 and md[1].startswith("| ---: |") and md[5].startswith("| 23 | 28657 |"), md
 PY
-"${launcher[@]}" "$tessaly" --index 5 --export-csv "$work" >"$work/out" 2>"$work/err"
-expect_equal "--export-csv FOLDER: status" 1 "$?"
+run "--export-csv FOLDER" 1 --index 5 --export-csv "$work"
 said "--export-csv FOLDER" "cannot write the CSV table to '$work': " "$work/err"
 expect_equal "--export-csv FOLDER: no run" "" "$(cat "$work/out")"
-"${launcher[@]}" "$tessaly" --index 5 --export-markdown "$work/none/a.md" >"$work/out" 2>"$work/err"
-expect_equal "--export-markdown into no folder: status" 1 "$?"
+run "--export-markdown into no folder" 1 --index 5 --export-markdown "$work/none/a.md"
 said "--export-markdown into no folder" "cannot write the Markdown table to '$work/none/a.md': " "$work/err"
 said "--export-markdown into no folder: the figures all the same" "Fibonacci number of index 5: 5" "$work/out"
 
@@ -162,9 +161,7 @@ expect_equal "SIGINT at index 45: output" "cancelled after 0 of 2 cycles
 no cycle finished: no result" "$(cat "$work/out")"
 interrupt TERM 0.3 --index 45 --json
 expect_equal "SIGTERM at index 45: status" 143 "$status"
-python3 -c 'import json, sys; d = json.load(open(sys.argv[1]))
-assert (d["cancelled"], d["cycles_done"], d["result"], d["statistics"]) == (True, 0, None, None)' \
-    "$work/out" && ok "SIGTERM: the document says so" || fail "SIGTERM: the document"
+holds "SIGTERM: the document says so" '(d["cancelled"], d["cycles_done"], d["result"], d["statistics"]) == (True, 0, None, None)'
 
 # Ctrl+C in a scan that would never end, once four indices are done: their rows, the fit of
 # them, and a table of them.
