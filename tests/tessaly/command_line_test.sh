@@ -75,8 +75,8 @@ PY
 run --warmup 0 --index 20 --cycles 2 --warmup 3 --json
 holds "--warmup: two cycles kept of five" '(d["warmup"], d["cycles_done"], len(d["seconds"])) == (3, 2, 2)'
 
-# Comparisons, with a saved run read back from its file: the words of a comparison are the C++
-# suites'.
+# Comparisons, with a saved run read back from its file: the words and the JSON of a comparison
+# are the C++ suites'.
 run "a run to compare with" 0 --index 24 --cycles 6 --json
 cp "$work/out" "$work/a.json"
 sed 's/"index": 24/"index": 25/' "$work/a.json" >"$work/b.json"
@@ -87,15 +87,8 @@ said "a run against itself" "no significant difference: Welch's t-test gives p =
 run "a saved run into a table" 0 --saved "$work/a.json" --export-csv "$work/saved.csv"
 expect_equal "a saved run into a table: a row a cycle" 7 "$(wc -l <"$work/saved.csv")"
 run "a run compared, as JSON" 0 --index 24 --cycles 3 --compare "$work/a.json" --json
-python3 - "$work/out" <<'PY' && ok "a run compared, as JSON" || fail "a run compared, as JSON"
-import json, sys
-d = json.load(open(sys.argv[1]))
-assert (d["cycles_done"], d["baseline"]["cycles_done"]) == (3, 6), d
-assert d["baseline"]["file"].endswith("/a.json"), d["baseline"]
-c = d["comparison"]
-assert c["test"] == "Welch's t-test" and 0 <= c["p"] <= 1 and c["speed_ratio"] > 0, c
-assert c["speed"].startswith("this run is "), c
-PY
+holds "a run compared, as JSON" '((d["cycles_done"], d["baseline"]["cycles_done"]) == (3, 6)
+    and d["baseline"]["file"].endswith("/a.json") and 0 <= d["comparison"]["p"] <= 1)'
 
 # Baselines refused before anything runs: status 2 and one line that says why.
 printf '{"program": "Tessaly", "format_version": 1, "index": 24, "seconds": [0.1, 0.' >"$work/cut.json"
