@@ -11,13 +11,17 @@ namespace {
 enum class Click { Start, End, Close };
 using enum Click;
 
+using Clicks = std::vector<std::pair<int, Click>>;
+
 class Window : public TessalyTest {
   protected:
-    static void press(Click what) {
-        if (what == Close)
-            form().close();
-        else
-            click(what == Start ? form().StartSyncCommand : form().EndSyncCommand);
+    // The clicks that land at dispatch n.
+    static void pressAt(int n, const Clicks& clicks) {
+        for (const auto& [at, what] : clicks)
+            if (at == n && what == Close)
+                form().close();
+            else if (at == n)
+                click(what == Start ? form().StartSyncCommand : form().EndSyncCommand);
     }
 };
 
@@ -70,7 +74,7 @@ TEST_F(Window, ClicksDuringARun) {
     struct Script {
         const char* name;
         QString index, cycles;
-        std::vector<std::pair<int, Click>> clicks;
+        Clicks clicks;
         QString result, average, count, caption = QStringLiteral("End");
         bool ended = false;
     };
@@ -146,9 +150,7 @@ TEST_F(Window, ClicksDuringARun) {
         atDispatch([&](int n) {
             EXPECT_TRUE(inStateTable()) << n;
             EXPECT_EQ(form().cursor().shape(), Qt::BusyCursor) << n;
-            for (const auto& [at, what] : script.clicks)
-                if (at == n)
-                    press(what);
+            pressAt(n, script.clicks);
             if (n > 100000) // a run that never ends
                 form().close();
         });
@@ -188,7 +190,7 @@ TEST_F(Window, ASecondPressSoonAfterACancelDoesNotQuit) {
     struct Row {
         const char* name;
         QString index, cycles;
-        std::vector<std::pair<int, Click>> clicks;
+        Clicks clicks;
         milliseconds step;
         bool settling; // "Canceled" still shows when the run has left
     };
@@ -202,14 +204,7 @@ TEST_F(Window, ASecondPressSoonAfterACancelDoesNotQuit) {
         SCOPED_TRACE(row.name);
         TearDown();
         SetUp();
-        int n = 0;
-        platform::setDispatchHook([&] {
-            clock.advance(row.step);
-            ++n;
-            for (const auto& [at, what] : row.clicks)
-                if (at == n)
-                    press(what);
-        });
+        atDispatch([&](int n) { pressAt(n, row.clicks); }, row.step);
         start(row.index, row.cycles);
         ASSERT_FALSE(platform::programEnded());
         QTimer& settling = form().cancelSettling;
