@@ -8,8 +8,8 @@ set -uo pipefail
 
 tessaly=$1
 read -ra launcher <<<"${KT_LAUNCHER-}"
-# An emulator runs the program many times slower: a signal waits longer, and the progress line
-# shows with a smaller index.
+# An emulator runs the program many times slower: a signal waits for more of the processor's
+# time, and the progress line shows with a smaller index.
 pace=1 progress_index=42
 [ ${#launcher[@]} -eq 0 ] || pace=10 progress_index=38
 # A program that reached for the window system would fail at once here.
@@ -134,12 +134,20 @@ said "--export-markdown into no folder: the figures all the same" "Fibonacci num
 # well within the bound (a cycle of index 45 takes many seconds). A signal after some cycles have
 # finished is the full pipe's, below.
 set -m
-interrupt() { # SIGNAL SECONDS ARGUMENTS...
-    local signal=$1 delay=$2
-    shift 2
+interrupt() { # SIGNAL ARGUMENTS...
+    local signal=$1 tries
+    shift
     "${launcher[@]}" "$tessaly" "$@" >"$work/out" 2>"$work/err" &
     local pid=$!
-    sleep "$(awk -v d="$delay" -v p="$pace" 'BEGIN { print d * p }')"
+    # Sent once the program has had 0.3 s of the processor, far more than its start takes: the
+    # signal lands inside the first cycle, however busy the machine is with other work.
+    local ticks=$(($(getconf CLK_TCK) * 3 * pace / 10))
+    for ((tries = 0; tries < 6000; tries++)); do
+        [ "$(awk '{ print $14 + $15 }' "/proc/$pid/stat" 2>/dev/null || echo 0)" -lt "$ticks" ] ||
+            break
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.01
+    done
     local sent=$(date +%s%N)
     kill "-$signal" "$pid"
     wait "$pid"
@@ -148,11 +156,11 @@ interrupt() { # SIGNAL SECONDS ARGUMENTS...
     [ "$took" -lt 2000 ] && ok "$signal: ended $took ms after it" ||
         fail "$signal: ended only $took ms after it"
 }
-interrupt INT 0.3 --index 45 --cycles 2
+interrupt INT --index 45 --cycles 2
 expect_equal "SIGINT at index 45: status" 130 "$status"
 expect_equal "SIGINT at index 45: output" "cancelled after 0 of 2 cycles
 no cycle finished: no result" "$(cat "$work/out")"
-interrupt TERM 0.3 --index 45 --json
+interrupt TERM --index 45 --json
 expect_equal "SIGTERM at index 45: status" 143 "$status"
 holds "SIGTERM: the document says so" '(d["cancelled"], d["cycles_done"], d["result"], d["statistics"]) == (True, 0, None, None)'
 
