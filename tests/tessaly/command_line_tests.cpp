@@ -11,110 +11,146 @@
 
 #include <cmath>
 #include <optional>
-#include <tuple>
 
 namespace tessaly::command_line {
 namespace {
 
-platform::ProgramArguments given(std::initializer_list<std::pair<const char*, const char*>> pairs) {
-    platform::ProgramArguments arguments;
-    for (const auto& [name, value] : pairs)
-        arguments.values.insert(QString::fromLatin1(name), QString::fromLatin1(value));
-    return arguments;
+// The settings of a command line, read as the program reads its own.
+std::optional<Settings> settingsOf(const QStringList& arguments, QString& problem) {
+    const platform::CommandLine read = platform::readCommandLine(
+        QStringList{QStringLiteral("tessaly")} + arguments, {}, options());
+    if (read.action != platform::CommandLine::Action::ProgramMode) {
+        problem = read.text;
+        return std::nullopt;
+    }
+    return readSettings(read.programArguments, problem);
 }
 
-TEST(CommandLineSettings, StrictNumbersAndWholeCycles) {
-    struct Row {
-        platform::ProgramArguments arguments;
-        std::optional<double> index; // NaN: refused; none: too large to read
-        std::int64_t cycles;
-        const char* problem; // a part of it; nullptr: accepted
+// What settings ask for, in the words of the table below.
+QString described(const Settings& settings) {
+    QStringList words = {settings.index ? QStringLiteral("index %1").arg(*settings.index)
+                                        : QStringLiteral("index too large to read"),
+                         QStringLiteral("cycles %1").arg(settings.cycles)};
+    const std::pair<const char*, QString> named[] = {
+        {"warmup", settings.warmup ? QString::number(settings.warmup) : QString()},
+        {"range",
+         settings.range
+             ? QStringLiteral("%1..%2").arg(settings.range->first).arg(settings.range->last)
+             : QString()},
+        {"compare", settings.compare},
+        {"saved", settings.saved},
+        {"plot", settings.plot},
+        {"csv", settings.exportCsv},
+        {"markdown", settings.exportMarkdown},
     };
-    const double refused = std::nan("");
+    for (const auto& [name, value] : named)
+        if (!value.isEmpty())
+            words << QString::fromLatin1(name) + u' ' + value;
+    if (settings.json)
+        words << QStringLiteral("json");
+    if (!settings.progress)
+        words << QStringLiteral("no progress");
+    return words.join(QStringLiteral(", "));
+}
+
+// Strict numbers, whole cycles, ranges and the files to write.
+TEST(CommandLineSettings, WhatTheOptionsAskFor) {
+    struct Row {
+        QStringList arguments;
+        const char* settings;          // as described; nullptr: refused
+        const char* problem = nullptr; // a part of it
+    };
     const Row rows[] = {
-        {given({{"index", "40"}, {"cycles", "5"}}), 40, 5, nullptr},
-        {given({{"index", "-5"}}), -5, 1, nullptr},
-        {given({{"index", "2.5"}, {"cycles", "+3"}}), 2.5, 3, nullptr},
-        {given({{"index", ".5e1"}, {"cycles", "1000000"}}), 5, 1000000, nullptr},
-        {given({{"index", "1e999"}}), std::nullopt, 1, nullptr},
-        {given({{"index", "40x"}}), refused, 0, "--index: '40x' is not a number."},
-        {given({{"index", ""}}), refused, 0, "--index: '' is not a number."},
-        {given({{"index", "0x10"}}), refused, 0, "not a number"},
-        {given({{"index", " 4"}}), refused, 0, "not a number"},
-        {given({{"index", "5\n"}}), refused, 0, "--index: '5\\n' is not a number."},
-        {given({{"index", "4"}, {"cycles", "3\n"}}), refused, 0, "not '3\\n'"},
-        {given({{"index", "4"}, {"cycles", "-3"}}), refused, 0, "from 1 to 1000000, not '-3'"},
-        {given({{"index", "4"}, {"cycles", "0"}}), refused, 0, "not '0'"},
-        {given({{"index", "4"}, {"cycles", "2.5"}}), refused, 0, "not '2.5'"},
-        {given({{"index", "4"}, {"cycles", "1000001"}}), refused, 0, "not '1000001'"},
-        {given({{"index", "4"}, {"cycles", "99999999999999999999"}}), refused, 0, "not '9"},
-        {given({{"cycles", "3"}}), refused, 0, "give --index NUMBER"},
-        {given({{"json", ""}}), refused, 0, "give --index NUMBER"},
+        {{"--index", "40", "--cycles", "5"}, "index 40, cycles 5"},
+        {{"--index", "-5"}, "index -5, cycles 1"},
+        {{"--index", "2.5", "--cycles", "+3"}, "index 2.5, cycles 3"},
+        {{"--index", ".5e1", "--cycles", "1000000"}, "index 5, cycles 1000000"},
+        {{"--index", "1e999"}, "index too large to read, cycles 1"},
+        {{"--index", "40x"}, nullptr, "--index: '40x' is not a number."},
+        {{"--index", ""}, nullptr, "--index: '' is not a number."},
+        {{"--index", "0x10"}, nullptr, "not a number"},
+        {{"--index", " 4"}, nullptr, "not a number"},
+        {{"--index", "5\n"}, nullptr, "--index: '5\\n' is not a number."},
+        {{"--index", "4", "--cycles", "3\n"}, nullptr, "not '3\\n'"},
+        {{"--index", "4", "--cycles", "-3"}, nullptr, "from 1 to 1000000, not '-3'"},
+        {{"--index", "4", "--cycles", "0"}, nullptr, "not '0'"},
+        {{"--index", "4", "--cycles", "2.5"}, nullptr, "not '2.5'"},
+        {{"--index", "4", "--cycles", "1000001"}, nullptr, "not '1000001'"},
+        {{"--index", "4", "--cycles", "99999999999999999999"}, nullptr, "not '9"},
+        {{"--cycles", "3"}, nullptr, "give --index NUMBER"},
+        {{"--json"}, nullptr, "give --index NUMBER"},
+        {{"--index", "3", "--json", "--no-progress"}, "index 3, cycles 1, json, no progress"},
+        // The warm-up, and the runs to compare with.
+        {{"--index", "4", "--warmup", "0"}, "index 4, cycles 1"},
+        {{"--index", "3", "--warmup", "+7", "--compare", "a b.json"},
+         "index 3, cycles 1, warmup 7, compare a b.json"},
+        {{"--index", "4", "--warmup", "1000000", "--compare", "a.json"},
+         "index 4, cycles 1, warmup 1000000, compare a.json"},
+        {{"--saved", "b.json", "--compare", "a.json", "--json"},
+         "index too large to read, cycles 1, compare a.json, saved b.json, json"},
+        {{"--index", "4", "--warmup", "-1"}, nullptr, "from 0 to 1000000, not '-1'"},
+        {{"--index", "4", "--warmup", "1000001"}, nullptr, "--warmup: the number of warm-up"},
+        {{"--index", "4", "--warmup", "x"}, nullptr, "not 'x'"},
+        {{"--index", "4", "--compare", ""}, nullptr, "--compare: give the file of a saved run."},
+        {{"--saved", ""}, nullptr, "--saved: give the file of a saved run."},
+        {{"--saved", "b.json", "--index", "4"}, nullptr, "runs nothing, and takes no --index."},
+        {{"--saved", "b.json", "--warmup", "1"}, nullptr, "takes no --warmup."},
+        {{"--compare", "a.json"}, nullptr, "give --index NUMBER"},
+        // Scans of a range, and their files.
+        {{"--index", "20..32", "--cycles", "3"}, "index 20, cycles 3, range 20..32"},
+        {{"--index=0..92", "--plot", "a.SVG", "--export-csv", "a.csv"},
+         "index 0, cycles 1, range 0..92, plot a.SVG, csv a.csv"},
+        {{"--index", "91..92", "--export-markdown", "a.md"},
+         "index 91, cycles 1, range 91..92, markdown a.md"},
+        {{"--index", "32..20"}, nullptr, "up from a smaller index to a larger one, not '32..20'"},
+        {{"--index", "20..20"}, nullptr, "(for one index give --index 20)"},
+        {{"--index", "20..93"}, nullptr, "the largest index it can compute is 92; not '20..93'"},
+        {{"--index", "-3..5"}, nullptr, "whole indices from 0"},
+        {{"--index", "2.5..8"}, nullptr, "whole indices from 0"},
+        {{"--index", "5..1e1"}, nullptr, "whole indices from 0"},
+        {{"--index", "99999999999..5"}, nullptr, "whole indices from 0"},
+        {{"--index", "20.."}, nullptr, "'20..' is neither a number nor a range"},
+        {{"--index", "..20"}, nullptr, "neither a number nor a range"},
+        {{"--index", "a..b"}, nullptr, "neither a number nor a range"},
+        {{"--index", "20..32", "--json"}, nullptr, "--json prints the run of one index"},
+        {{"--index", "20", "--plot", "a.jpg"}, nullptr, "SVG or PNG, named so"},
+        {{"--index", "20", "--plot="}, nullptr, "--plot: give the name of a file."},
+        {{"--index", "20", "--export-csv", "a", "--export-markdown", "a"},
+         nullptr,
+         "--export-csv and --export-markdown name the same file, 'a'"},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.arguments.values.value(QStringLiteral("index")).toStdString() + " / " +
-                     row.arguments.values.value(QStringLiteral("cycles")).toStdString());
+        SCOPED_TRACE(row.arguments.join(u' ').toStdString());
         QString problem;
-        const std::optional<Settings> settings = readSettings(row.arguments, problem);
-        if (row.problem) {
+        const std::optional<Settings> settings = settingsOf(row.arguments, problem);
+        if (row.settings) {
+            ASSERT_TRUE(settings) << problem.toStdString();
+            EXPECT_EQ(described(*settings).toStdString(), row.settings);
+        } else {
             EXPECT_FALSE(settings);
             EXPECT_TRUE(problem.contains(QString::fromLatin1(row.problem)))
                 << problem.toStdString();
-            continue;
-        }
-        ASSERT_TRUE(settings) << problem.toStdString();
-        EXPECT_EQ(settings->index, row.index);
-        EXPECT_EQ(settings->cycles, row.cycles);
-    }
-    // The warm-up, and the runs to compare with.
-    const std::tuple<platform::ProgramArguments, const char*> more[] = {
-        {given({{"index", "4"}, {"warmup", "0"}}), nullptr},
-        {given({{"index", "4"}, {"warmup", "1000000"}, {"compare", "a.json"}}), nullptr},
-        {given({{"saved", "b.json"}, {"compare", "a.json"}, {"json", ""}}), nullptr},
-        {given({{"index", "4"}, {"warmup", "-1"}}), "from 0 to 1000000, not '-1'"},
-        {given({{"index", "4"}, {"warmup", "1000001"}}), "--warmup: the number of warm-up"},
-        {given({{"index", "4"}, {"warmup", "x"}}), "not 'x'"},
-        {given({{"index", "4"}, {"compare", ""}}), "--compare: give the file of a saved run."},
-        {given({{"saved", ""}}), "--saved: give the file of a saved run."},
-        {given({{"saved", "b.json"}, {"index", "4"}}), "runs nothing, and takes no --index."},
-        {given({{"saved", "b.json"}, {"warmup", "1"}}), "takes no --warmup."},
-        {given({{"compare", "a.json"}}), "give --index NUMBER"},
-    };
-    for (const auto& [arguments, words] : more) {
-        QString problem;
-        const std::optional<Settings> settings = readSettings(arguments, problem);
-        EXPECT_EQ(settings.has_value(), words == nullptr) << problem.toStdString();
-        if (words) {
-            EXPECT_TRUE(problem.contains(QString::fromLatin1(words))) << problem.toStdString();
         }
     }
-    QString problem;
-    const auto switches =
-        readSettings(given({{"index", "3"}, {"json", ""}, {"no-progress", ""}}), problem);
-    ASSERT_TRUE(switches);
-    EXPECT_TRUE(switches->json);
-    EXPECT_FALSE(switches->progress);
-    const auto compared =
-        readSettings(given({{"index", "3"}, {"warmup", "+7"}, {"compare", "a b.json"}}), problem);
-    ASSERT_TRUE(compared);
-    EXPECT_EQ(compared->warmup, 7);
-    EXPECT_EQ(compared->compare, QStringLiteral("a b.json"));
-    EXPECT_TRUE(compared->saved.isEmpty());
 }
 
 TEST(CommandLineReport, Statistics) {
     struct Row {
         std::vector<double> seconds;
-        double mean, deviation, min, max;
+        double mean, deviation, min, max, median;
     };
     const Row rows[] = {
-        {{0.5}, 0.5, 0, 0.5, 0.5},
-        {{1, 3}, 2, std::sqrt(2.0), 1, 3},
-        {{2, 4, 4, 4, 5, 5, 7, 9}, 5, std::sqrt(32.0 / 7), 2, 9},
+        {{0.5}, 0.5, 0, 0.5, 0.5, 0.5},
+        {{1, 3}, 2, std::sqrt(2.0), 1, 3, 2},
+        {{2, 4, 4, 4, 5, 5, 7, 9}, 5, std::sqrt(32.0 / 7), 2, 9, 4.5},
+        {{3, 1, 2}, 2, 1, 1, 3, 2},
+        {{1, 1, 100}, 34, std::sqrt(3267.0), 1, 100, 1},
+        {{0.2, 0.9, 0.1, 0.4, 0.3, 0.5}, 0.4, std::sqrt(0.08), 0.1, 0.9, 0.35},
     };
     for (const Row& row : rows) {
         const std::optional<Statistics> s = statistics(row.seconds);
         ASSERT_TRUE(s);
+        EXPECT_DOUBLE_EQ(s->median, row.median);
         EXPECT_DOUBLE_EQ(s->mean, row.mean);
         EXPECT_DOUBLE_EQ(s->standardDeviation, row.deviation);
         EXPECT_EQ(s->min, row.min);
@@ -187,30 +223,6 @@ TEST(CommandLineReport, TextOfARunAndOfACancelledOne) {
                                                "no cycle finished: no result\n"));
 }
 
-// The count of calls to the last digit, in the text and in the JSON, as an integer: neither
-// rounded through a double nor written with an exponent or as a string.
-TEST(CommandLineReport, CountsAreExactIntegers) {
-    const std::pair<double, const char*> rows[] = {
-        {40, "165580140"},
-        {80, "37889062373143905"},
-        {92, "12200160415121876737"},
-    };
-    for (const auto& [index, calls] : rows) {
-        const Outcome run{.index = index,
-                          .indexText = QString::number(index),
-                          .callsPerCycle = *countedCalls(index),
-                          .seconds = {1},
-                          .result = 1};
-        EXPECT_TRUE(summaryText(run).contains(
-            QStringLiteral(": 1 (%1 counted calls a cycle)\n").arg(QString::fromLatin1(calls))))
-            << summaryText(run).toStdString();
-        const QByteArray json = jsonReport(run, {}, {});
-        EXPECT_TRUE(json.contains("\"counted_calls_per_cycle\": " + QByteArray(calls) + ",\n"))
-            << json.toStdString();
-        EXPECT_FALSE(QJsonDocument::fromJson(json).isNull());
-    }
-}
-
 TEST(CommandLineReport, JsonHoldsTheInputsEveryCycleAndNumbersInFull) {
     const Outcome run{.index = 92,
                       .indexText = QStringLiteral("92"),
@@ -219,8 +231,15 @@ TEST(CommandLineReport, JsonHoldsTheInputsEveryCycleAndNumbersInFull) {
                       .seconds = {0.25, 0.75},
                       .result = 7540113804746346429,
                       .cancelled = true};
-    const QJsonDocument document = QJsonDocument::fromJson(
-        jsonReport(run, QStringLiteral("1.00"), QStringLiteral("Some CPU")));
+    const QByteArray json = jsonReport(run, QStringLiteral("1.00"), QStringLiteral("Some CPU"));
+    // The count of calls to the last digit, in the text and in the JSON, as an integer: neither
+    // rounded through a double nor written with an exponent or as a string.
+    EXPECT_TRUE(json.contains("\"counted_calls_per_cycle\": 12200160415121876737,\n"))
+        << json.toStdString();
+    EXPECT_TRUE(summaryText(run).contains(
+        QStringLiteral(": 7540113804746346429 (12200160415121876737 counted calls a cycle)\n")))
+        << summaryText(run).toStdString();
+    const QJsonDocument document = QJsonDocument::fromJson(json);
     ASSERT_TRUE(document.isObject());
     const QJsonObject o = document.object();
     EXPECT_EQ(o.value(QStringLiteral("version")).toString(), QStringLiteral("1.00"));

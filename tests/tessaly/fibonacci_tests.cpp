@@ -1,22 +1,23 @@
 #include "tests/tessaly/tessaly_fixture.h"
 
+#include <cmath>
 #include <cstdint>
-#include <limits>
+#include <optional>
 
 namespace tessaly::testing {
 namespace {
 
 using Fibonacci = TessalyTest;
 
-struct Call {
-    double n;
-    std::int64_t countOnEntry;
-    std::int64_t result;
-    std::int64_t countAfter;
-    int dispatches;
-};
-
 TEST_F(Fibonacci, ResultsCountsAndDispatches) {
+    struct Call {
+        double n;
+        std::int64_t countOnEntry;
+        std::int64_t result;
+        std::int64_t countAfter;
+        int dispatches;
+        bool cancelledBefore = false;
+    };
     const Call calls[] = {
         {0, 0, 0, 0, 0},
         {-0.0, 0, 0, 0, 0},
@@ -39,11 +40,19 @@ TEST_F(Fibonacci, ResultsCountsAndDispatches) {
         {2, 2147483647, 1, 2147483648, 0},
         {20, 2147480000, 6765, 2147490945, 1},
         {1, 2147483647, 1, 2147483647, 0},
+        // Cancelled before the call: only the base cases give their result.
+        {0, 7, 0, 7, 0, true},
+        {1, 7, 1, 7, 0, true},
+        {-5, 7, 1, 7, 0, true},
+        {2, 7, 0, 7, 0, true},
+        {2.5, 7, 0, 7, 0, true},
+        {25, 7, 0, 7, 0, true},
     };
     for (const Call& call : calls) {
         SCOPED_TRACE(::testing::Message() << "n = " << call.n << ", count " << call.countOnEntry);
         std::vector<std::int64_t> countsAtDispatch;
         atDispatch([&](int) { countsAtDispatch.push_back(form().cntx); });
+        form().cancel = call.cancelledBefore ? 1 : 0;
         form().cntx = call.countOnEntry;
         EXPECT_EQ(form().Fibonacci(call.n), call.result);
         EXPECT_EQ(form().cntx, call.countAfter);
@@ -71,70 +80,61 @@ TEST_F(Fibonacci, FractionalAndWholeIndicesAgree) {
     }
 }
 
-TEST_F(Fibonacci, ACancelAtADispatchReturnsRightAfterIt) {
-    for (const int k : {1, 5, 12}) {
-        SCOPED_TRACE(k);
-        atDispatch([k](int n) {
-            if (n == k)
-                form().cancel = 1;
-        });
-        form().cancel = 0;
-        form().cntx = 0;
-        form().Fibonacci(25);
-        EXPECT_EQ(form().cntx, k * CallCount::pace);
-        EXPECT_EQ(dispatches, k);
-    }
-}
+// The recursion on its own, with no window: a yield of the caller's choosing, which may cancel.
+std::int16_t bareCancel = 0;
+int bareYields = 0;
+int bareLeftSetAt = 0;
 
-TEST_F(Fibonacci, ACancelBeforeTheCallLeavesOnlyTheBaseCases) {
-    const Call calls[] = {{0, 7, 0, 7, 0}, {1, 7, 1, 7, 0},   {-5, 7, 1, 7, 0},
-                          {2, 7, 0, 7, 0}, {2.5, 7, 0, 7, 0}, {25, 7, 0, 7, 0}};
-    form().cancel = 1;
-    for (const Call& call : calls) {
-        SCOPED_TRACE(call.n);
-        form().cntx = call.countOnEntry;
-        EXPECT_EQ(form().Fibonacci(call.n), call.result);
-        EXPECT_EQ(form().cntx, call.countAfter);
-        EXPECT_EQ(dispatches, 0);
-    }
-}
-
-TEST_F(Fibonacci, ACancelDuringTheCallStopsTheCountingAtOnce) {
-    atDispatch([](int) { form().cancel = 1; });
-    form().Fibonacci(25);
-    EXPECT_EQ(form().cntx, 10000);
-    EXPECT_EQ(dispatches, 1);
+void bareYield() {
+    ++bareYields;
+    bareCancel = bareLeftSetAt != 0 && bareYields >= bareLeftSetAt;
 }
 
 // Only the flag as a dispatch leaves it cancels: set and cleared again within one dispatch (a
-// Cancel, then a Start), it stops nothing; left set at the third, it stops the whole and the
-// fractional index's computations right there.
+// Cancel, then a Start), it stops nothing; left set, it stops the whole and the fractional
+// index's computations right after that dispatch. The window's recursion and the bare one alike.
 TEST_F(Fibonacci, OnlyTheFlagAsADispatchLeavesItCancels) {
     struct Row {
         double n;
-        bool leftSet;
-        std::int64_t result, count;
+        int leftSetAt;                      // the dispatch that leaves the flag set; 0: none
+        std::optional<std::int64_t> result; // none: cut short
+        std::int64_t count;
         int dispatches;
     };
-    const Row rows[] = {{25, false, 75025, 121392, 12},
-                        {25.5, false, 196418, 196417, 19},
-                        {25.5, true, 0, 30000, 3},
-                        {30, true, 0, 30000, 3}};
+    const Row rows[] = {
+        {1, 0, 1, 0, 0},
+        {25, 0, 75025, 121392, 12},
+        {25.5, 0, 196418, 196417, 19},
+        {25, 1, std::nullopt, 10000, 1},
+        {25, 5, std::nullopt, 50000, 5},
+        {25, 12, std::nullopt, 120000, 12},
+        {25.5, 3, std::nullopt, 30000, 3},
+        {30, 3, std::nullopt, 30000, 3},
+    };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.n);
+        SCOPED_TRACE(::testing::Message() << row.n << " cancelled at " << row.leftSetAt);
         atDispatch([&row](int n) {
             form().cancel = 1;
-            if (!row.leftSet || n < 3)
+            if (row.leftSetAt == 0 || n < row.leftSetAt)
                 form().cancel = 0;
         });
         form().cancel = 0;
         form().cntx = 0;
         const std::int64_t result = form().Fibonacci(row.n);
-        if (!row.leftSet) {
-            EXPECT_EQ(result, row.result);
-        }
         EXPECT_EQ(form().cntx, row.count);
         EXPECT_EQ(dispatches, row.dispatches);
+
+        bareCancel = 0;
+        bareYields = 0;
+        bareLeftSetAt = row.leftSetAt;
+        CallCount count;
+        const std::int64_t bare = countedFibonacci(row.n, bareCancel, count, bareYield);
+        EXPECT_EQ(count, row.count);
+        EXPECT_EQ(bareYields, row.dispatches);
+        if (row.result) {
+            EXPECT_EQ(result, *row.result);
+            EXPECT_EQ(bare, *row.result);
+        }
     }
 }
 
@@ -158,22 +158,10 @@ TEST_F(Fibonacci, OnlyIndicesBeyond64BitsOverflow) {
         double n;
         bool overflows;
     };
-    const Index indices[] = {
-        {92, false},
-        {90.5, false},
-        {90.999, false},
-        {93, true},
-        {91.5, true},
-        {91.001, true},
-        {92.5, true},
-        {50000, true},
-        {1e15, true},
-        {0x1p53, true},
-        {1e17, true},
-        {1e300, true},
-        {std::numeric_limits<double>::infinity(), true},
-        {std::numeric_limits<double>::quiet_NaN(), true},
-    };
+    const Index indices[] = {{92, false},      {90.5, false},  {90.999, false}, {93, true},
+                             {91.5, true},     {91.001, true}, {92.5, true},    {50000, true},
+                             {1e15, true},     {0x1p53, true}, {1e17, true},    {1e300, true},
+                             {INFINITY, true}, {NAN, true}};
     atDispatch([](int) { form().cancel = 1; });
     for (const Index& index : indices) {
         SCOPED_TRACE(index.n);
@@ -190,40 +178,6 @@ TEST_F(Fibonacci, OnlyIndicesBeyond64BitsOverflow) {
             EXPECT_EQ(form().cntx, 0);
         }
         EXPECT_EQ(dispatches, index.overflows ? 0 : 1);
-    }
-}
-
-// The recursion on its own, with no window: a yield of the caller's choosing, which may cancel.
-std::int16_t bareCancel = 0;
-int bareYields = 0;
-int bareCancelAt = 0;
-
-TEST(BareFibonacci, YieldsAndCancelsWithoutAWindow) {
-    struct Row {
-        double n;
-        int cancelAt; // the yield that cancels; 0: none
-        std::int64_t result, count;
-        int yields;
-    };
-    const Row rows[] = {{25, 0, 75025, 121392, 12},
-                        {25.5, 0, 196418, 196417, 19},
-                        {25, 3, -1, 30000, 3},
-                        {1, 0, 1, 0, 0}};
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.n);
-        bareCancel = 0;
-        bareYields = 0;
-        bareCancelAt = row.cancelAt;
-        CallCount count;
-        const std::int64_t result = countedFibonacci(row.n, bareCancel, count, [] {
-            if (++bareYields == bareCancelAt)
-                bareCancel = 1;
-        });
-        if (row.result >= 0) {
-            EXPECT_EQ(result, row.result);
-        }
-        EXPECT_EQ(count, row.count);
-        EXPECT_EQ(bareYields, row.yields);
     }
 }
 

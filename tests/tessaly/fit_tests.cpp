@@ -1,26 +1,13 @@
 #include "platform/core/text.h"
-#include "platform/forms/runtime.h"
-#include "tessaly/form1.h"
 #include "tests/support/fit.h"
-
-#include <QTest>
+#include "tests/tessaly/tessaly_fixture.h"
 
 #include <cstdint>
-#include <vector>
 
-using tessaly::Form1;
-
+namespace tessaly::testing {
 namespace {
 
-class TessalyFit : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        platform::resetProgram();
-        form().show();
-    }
-    void TearDown() override { platform::resetProgram(); }
-    static Form1& form() { return platform::ensureInstance<Form1>(); }
-};
+using TessalyFit = TessalyTest;
 
 std::vector<QString> fibonacciTexts(int lastIndex) {
     std::vector<QString> texts;
@@ -40,7 +27,7 @@ std::vector<QString> averageTexts() {
     for (double scale = 1e-12; scale < 1e20; scale *= 10)
         for (double mantissa : {1.0, 1.0000001, 4.4444444, 8.8888888, 9.9999994, 9.99999996})
             for (std::int64_t cycles : {1, 7, 2147483647})
-                texts.push_back(tessaly::averageText(mantissa * scale * cycles, cycles));
+                texts.push_back(averageText(mantissa * scale * cycles, cycles));
     return texts;
 }
 
@@ -82,7 +69,7 @@ TEST_F(TessalyFit, AveragesKeepTheirExponentAndTheirSign) {
         {1.2345678e10, 1, " 1.235e+10"}, // too long written out in full
     };
     for (const Row& row : rows)
-        EXPECT_EQ(tessaly::averageText(row.seconds, row.cycles).toStdString(), row.expected);
+        EXPECT_EQ(averageText(row.seconds, row.cycles).toStdString(), row.expected);
 }
 
 TEST_F(TessalyFit, ATextTooWideIsTheTooltipAndDescriptionWhole) {
@@ -117,3 +104,4 @@ TEST_F(TessalyFit, CaptionsFit) {
 }
 
 } // namespace
+} // namespace tessaly::testing

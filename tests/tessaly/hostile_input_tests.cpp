@@ -1,107 +1,161 @@
 #include "platform/core/stack.h"
+#include "tessaly/error_words.h"
 #include "tests/tessaly/tessaly_fixture.h"
 
-#include <optional>
+#include <new>
 
 namespace tessaly::testing {
+
 namespace {
 
-// What a user sees after typing a text into one box and pressing "Start": the result and the
-// cycles done, or the run-time error report (after which the program has ended).
-struct Row {
-    const char* name;
-    QString text;
-    QString result, count;
-    std::optional<platform::ErrorKind> error = std::nullopt; // none: a result
+// The report a user reads, with the calculator's words in place.
+class HostileInput : public platform::testing::WordedReportTest<TessalyTest> {
+  protected:
+    HostileInput() : WordedReportTest(errorWords) {}
+
+    // The one report, which ends the program with status 1.
+    void expectReport(const QString& said) {
+        ASSERT_EQ(texts.size(), 1u);
+        EXPECT_EQ(texts[0], said + closing);
+        EXPECT_EQ(platform::exitStatus(), 1);
+    }
 };
 
 const QString tooLong = QString(10000, u'7'); // a number far too large for a double
 const QString longTail = QStringLiteral("12") + QString(9998, u'z');
-constexpr auto overflow = platform::ErrorKind::Overflow;
+// The report of an index whose number 64 bits cannot hold.
+QString beyond64Bits(const QString& index) {
+    return QStringLiteral("The Fibonacci number of index %1 is larger than this calculator can "
+                          "hold (64 bits); the largest index it can compute is 92.")
+        .arg(index);
+}
+const QString cycles2147483648 =
+    QStringLiteral("The number of cycles, 2147483648, is more than this calculator can count. A "
+                   "run can have at most 2147483647 cycles.");
+const QString nestedRuns = QStringLiteral(
+    "Start was pressed during a run so many times that the runs, each waiting inside the one "
+    "before, need more room than the program has. Let a run finish, or cancel it, before you "
+    "press Start again.");
 
-class HostileInput : public TessalyTest {
-  protected:
-    void check(const Row& row) {
-        EXPECT_EQ(result(), row.result);
-        EXPECT_EQ(count(), row.count);
-        if (row.error) {
-            EXPECT_EQ(errors, std::vector{*row.error});
-            EXPECT_EQ(platform::exitStatus(), 1);
-        } else {
-            EXPECT_TRUE(errors.empty());
-            EXPECT_FALSE(platform::programEnded());
-            EXPECT_EQ(caption(), QStringLiteral("End"));
-        }
-    }
-};
-
-// Into the index box, with one cycle. An error while reading leaves the boxes untouched.
-TEST_F(HostileInput, Index) {
+// What a user sees after typing texts into the boxes and pressing "Start": the result and the
+// cycles done, or the report of a run-time error, which ends the program. An error while reading
+// leaves the boxes untouched.
+TEST_F(HostileInput, TypedTexts) {
+    struct Row {
+        const char* name;
+        QString index, cycles;
+        QString result, count;
+        QString said = {};                       // the report; none: no report
+        std::function<void(int)> meanwhile = {}; // at each dispatch of the run
+    };
     // Deeper than the stack this run was given, however large: every level takes 16 bytes or
     // more, and a whole index n nests n - 1 levels. It is far beyond 64 bits too.
     const QString deeperThanTheStack =
         QString::number((platform::stackBounds().high - platform::stackLimit()) / 16 + 2);
     const Row rows[] = {
-        {"empty", "", "0", "1"},
-        {"blanks only", "   ", "0", "1"},
-        {"too large", "1e309", "No result", "0", overflow},
-        {"too large, negative", "-1e309", "No result", "0", overflow},
-        {"nan", "nan", "0", "1"},
-        {"inf", "inf", "0", "1"},
-        {"-inf", "-inf", "0", "1"},
-        {"10000 digits", tooLong, "No result", "0", overflow},
-        {"a number and 9998 letters", longTail, "144", "1"},
-        {"Arabic-Indic digits", QStringLiteral("٣٤"), "0", "1"},
-        {"full-width digits", QStringLiteral("１２"), "0", "1"},
-        {"ideographs", QStringLiteral("二十"), "0", "1"},
-        {"tab and line feed inside", "\t1\n2", "144", "1"},
-        {"carriage return first", "\r12", "0", "1"},
-        {"control character first", "\00112", "0", "1"}, // octal escapes stop at 3 digits
-        {"number then garbage", "12abc", "144", "1"},
-        {"dangling exponent", "7e+", "13", "1"},
-        {"two decimal points", "3.5.1", "5", "1"},
-        {"negative, huge", "-1e17", "1", "1"},
+        {"empty", "", "1", "0", "1"},
+        {"blanks only", "   ", "1", "0", "1"},
+        {"too large", "1e309", "1", "No result", "0",
+         "The index you typed, \"1e309\", is too large to read as a number. The largest index "
+         "this calculator can compute is 92."},
+        {"too large, negative", "-1e309", "1", "No result", "0",
+         "The index you typed, \"-1e309\", is too large to read as a number. The largest index "
+         "this calculator can compute is 92."},
+        {"nan", "nan", "1", "0", "1"},
+        {"inf", "inf", "1", "0", "1"},
+        {"-inf", "-inf", "1", "0", "1"},
+        {"10000 digits", tooLong, "1", "No result", "0",
+         "The index you typed, \"777777777777777777777777777777\u2026\" (10000 characters), is "
+         "too large to read as a number. The largest index this calculator can compute is 92."},
+        {"a number and 9998 letters", longTail, "1", "144", "1"},
+        {"Arabic-Indic digits", QStringLiteral("٣٤"), "1", "0", "1"},
+        {"full-width digits", QStringLiteral("１２"), "1", "0", "1"},
+        {"ideographs", QStringLiteral("二十"), "1", "0", "1"},
+        {"tab and line feed inside", "\t1\n2", "1", "144", "1"},
+        {"carriage return first", "\r12", "1", "0", "1"},
+        {"control character first", "\00112", "1", "0", "1"}, // octal escapes stop at 3 digits
+        {"number then garbage", "12abc", "1", "144", "1"},
+        {"dangling exponent", "7e+", "1", "13", "1"},
+        {"two decimal points", "3.5.1", "1", "5", "1"},
+        {"negative, huge", "-1e17", "1", "1", "1"},
         // Numbers beyond 64 bits: refused at once rather than after centuries of calls.
-        {"never reaches a base case", "1e17", "0", "0", overflow},
-        {"deeper than the stack", deeperThanTheStack, "0", "0", overflow},
-        {"the first index beyond 64 bits", "93", "0", "0", overflow},
-        {"a fractional index beyond 64 bits", "91.5", "0", "0", overflow},
-        {"fifty thousand", "50000", "0", "0", overflow},
+        {"never reaches a base case", "1e17", "1", "0", "0", beyond64Bits(QStringLiteral("1e+17"))},
+        {"deeper than the stack", deeperThanTheStack, "1", "0", "0",
+         beyond64Bits(deeperThanTheStack)},
+        {"the first index beyond 64 bits", "93", "1", "0", "0", beyond64Bits(QStringLiteral("93"))},
+        {"far beyond 64 bits", "1000000", "1", "0", "0", beyond64Bits(QStringLiteral("1000000"))},
+        {"a fractional index beyond 64 bits", "91.5", "1", "0", "0",
+         "The Fibonacci number of index 91.5 is larger than this calculator can hold (64 bits); "
+         "the largest index it can compute is 92 (with a fraction, an index below 91)."},
+        // Into the cycles box.
+        {"no cycles", "1", "", "1", "1"},
+        {"cycles of blanks only", "1", "   ", "1", "1"},
+        {"cycles too large", "1", "1e309", "No result", "0",
+         "The number of cycles you typed, \"1e309\", is too large to read as a number. A run can "
+         "have at most 2147483647 cycles."},
+        {"cycles too large, negative", "1", "-1e309", "No result", "0",
+         "The number of cycles you typed, \"-1e309\", is too large to read as a number. A run "
+         "can have at most 2147483647 cycles."},
+        {"nan cycles", "1", "nan", "1", "1"},
+        {"inf cycles", "1", "inf", "1", "1"},
+        {"10000 digits of cycles", "1", tooLong, "No result", "0",
+         "The number of cycles you typed, \"777777777777777777777777777777\u2026\" (10000 "
+         "characters), is too large to read as a number. A run can have at most 2147483647 "
+         "cycles."},
+        {"cycles of a number and 9998 letters", "1", longTail, "1", "12"},
+        {"cycles in Arabic-Indic digits", "1", QStringLiteral("٣"), "1", "1"},
+        {"cycles with a tab and line feed inside", "1", "\t1\n2", "1", "12"},
+        {"cycles after a control character", "1", "\0013", "1", "1"},
+        {"cycles then garbage", "1", "3 cycles", "1", "3"},
+        // Read after the boxes were set to "0" and the button to "Cancel".
+        {"cycles just beyond 32 bits", "1", "2147483648", "0", "0", cycles2147483648},
+        {"cycles negative beyond 32 bits", "1", "-1e10", "1", "1"},
+        // The report names what the run read, whatever the boxes hold by the time the error
+        // comes: a person may type while a run goes on, and a run started inside it fills the
+        // boxes anew.
+        {"cycles too large to read typed before the index fails", "93", "1", "0", "0",
+         beyond64Bits(QStringLiteral("93")),
+         [](int) { form().nT->setText(QStringLiteral("1e309")); }},
+        {"cycles beyond 32 bits, a small count typed before they are rounded", "1", "2147483648",
+         "0", "0", cycles2147483648, [](int) { form().nT->setText(QStringLiteral("5")); }},
+        {"runs started inside runs, each with an index beyond 64 bits typed", "1", "1", "0", "0",
+         nestedRuns,
+         [](int) {
+             form().NText->setText(QStringLiteral("1000"));
+             click(form().StartSyncCommand);
+         }},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         TearDown();
         SetUp();
-        start(row.text, QStringLiteral("1"));
-        check(row);
+        atDispatch(row.meanwhile);
+        start(row.index, row.cycles);
+        EXPECT_EQ(result(), row.result);
+        EXPECT_EQ(count(), row.count);
+        if (row.said.isEmpty()) {
+            EXPECT_TRUE(texts.empty());
+            EXPECT_FALSE(platform::programEnded());
+            EXPECT_EQ(caption(), QStringLiteral("End"));
+        } else {
+            expectReport(row.said);
+        }
     }
 }
 
-// Into the cycles box, with index 1.
-TEST_F(HostileInput, Cycles) {
-    const Row rows[] = {
-        {"empty", "", "1", "1"},
-        {"blanks only", "   ", "1", "1"},
-        {"too large", "1e309", "No result", "0", overflow},
-        {"too large, negative", "-1e309", "No result", "0", overflow},
-        {"nan", "nan", "1", "1"},
-        {"inf", "inf", "1", "1"},
-        {"10000 digits", tooLong, "No result", "0", overflow},
-        {"a number and 9998 letters", longTail, "1", "12"},
-        {"Arabic-Indic digits", QStringLiteral("٣"), "1", "1"},
-        {"tab and line feed inside", "\t1\n2", "1", "12"},
-        {"control character first", "\0013", "1", "1"},
-        {"number then garbage", "3 cycles", "1", "3"},
-        // Read after the boxes were set to "0" and the button to "Cancel".
-        {"just beyond 32 bits", "2147483648", "0", "0", overflow},
-        {"negative beyond 32 bits", "-1e10", "1", "1"},
+// Errors no text typed gives.
+TEST_F(HostileInput, ErrorsOfTheRunItself) {
+    const std::pair<std::function<void()>, QString> rows[] = {
+        {[] { platform::raiseOutOfStack(); }, nestedRuns},
+        {[] { throw std::bad_alloc(); },
+         QStringLiteral("The computer ran out of memory for this program. Closing other programs "
+                        "may help.")},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const auto& [raise, said] : rows) {
         TearDown();
         SetUp();
-        start(QStringLiteral("1"), row.text);
-        check(row);
+        platform::runHandler(raise);
+        expectReport(said);
     }
 }
 

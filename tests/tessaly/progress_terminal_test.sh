@@ -47,7 +47,7 @@ wait_for() { # WHAT EXTENDED-REGEX: until the pane shows it, for a minute at mos
 # What the terminal holds once the run has ended: the run's lines and the status, each whole.
 check_end() { # WHAT
     wait_for "$1: the end" '^status [0-9]+$' || return
-    if python3 - "$work/screen" <<'PY'; then echo "ok: $1: only what the run printed"; else
+    if python3 - "$work/screen" <<'PY'; then ok "$1: only what the run printed"; else
 import re, sys
 lines = open(sys.argv[1]).read().splitlines()
 patterns = [r"cycle 1 of 3: \S+ s", r"cycle 2 of 3: \S+ s", r"cycle 3 of 3: \S+ s",
@@ -79,7 +79,7 @@ if wait_for "20 columns: the progress line" '^cycle 1 of 3, '; then
     progress=$(grep -Ec '^cycle [0-9] of 3, ' "$work/screen")
     longest=$(awk '{ if (length > n) n = length } END { print n + 0 }' "$work/screen")
     expect_equal "20 columns: progress rows" 1 "$progress"
-    [ "$longest" -lt 20 ] && echo "ok: 20 columns: no line wraps" ||
+    [ "$longest" -lt 20 ] && ok "20 columns: no line wraps" ||
         fail "20 columns: a line of $longest characters"
 fi
 check_end "20 columns"

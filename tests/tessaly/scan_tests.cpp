@@ -1,7 +1,6 @@
 #include "tessaly/command_line/export.h"
 #include "tessaly/command_line/plot.h"
 #include "tessaly/command_line/scan.h"
-#include "tessaly/command_line/settings.h"
 
 #include <QImage>
 #include <QPainter>
@@ -63,60 +62,6 @@ TEST(Scan, GrowthFit) {
     EXPECT_FALSE(fitGrowth({20}, {1}));
     EXPECT_FALSE(fitGrowth({20, 21}, {1, 0}));
     EXPECT_FALSE(fitGrowth({20, 20, 20}, {1, 2, 3}));
-}
-
-// The settings of a command line, read as the program reads its own.
-std::optional<Settings> settingsOf(const char* line, QString& problem) {
-    const platform::CommandLine read = platform::readCommandLine(
-        QStringLiteral("tessaly %1").arg(QString::fromUtf8(line)).split(QLatin1Char(' ')), {},
-        options());
-    if (read.action != platform::CommandLine::Action::ProgramMode) {
-        problem = read.text;
-        return std::nullopt;
-    }
-    return readSettings(read.programArguments, problem);
-}
-
-TEST(Scan, RangesAndFileNames) {
-    struct Row {
-        const char* line;
-        int first, last;     // when accepted
-        const char* problem; // a part of it; nullptr: accepted
-    };
-    const Row rows[] = {
-        {"--index 20..32 --cycles 3", 20, 32, nullptr},
-        {"--index=0..92 --plot a.SVG --export-csv a.csv", 0, 92, nullptr},
-        {"--index 91..92 --export-markdown a.md", 91, 92, nullptr},
-        {"--index 32..20", 0, 0, "up from a smaller index to a larger one, not '32..20'"},
-        {"--index 20..20", 0, 0, "(for one index give --index 20)"},
-        {"--index 20..93", 0, 0, "the largest index it can compute is 92; not '20..93'"},
-        {"--index -3..5", 0, 0, "whole indices from 0"},
-        {"--index 2.5..8", 0, 0, "whole indices from 0"},
-        {"--index 5..1e1", 0, 0, "whole indices from 0"},
-        {"--index 99999999999..5", 0, 0, "whole indices from 0"},
-        {"--index 20..", 0, 0, "'20..' is neither a number nor a range"},
-        {"--index ..20", 0, 0, "neither a number nor a range"},
-        {"--index a..b", 0, 0, "neither a number nor a range"},
-        {"--index 20..32 --json", 0, 0, "--json prints the run of one index"},
-        {"--index 20 --plot a.jpg", 0, 0, "SVG or PNG, named so"},
-        {"--index 20 --plot=", 0, 0, "--plot: give the name of a file."},
-        {"--index 20 --export-csv a --export-markdown a", 0, 0,
-         "--export-csv and --export-markdown name the same file, 'a'"},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.line);
-        QString problem;
-        const std::optional<Settings> settings = settingsOf(row.line, problem);
-        if (!row.problem) {
-            ASSERT_TRUE(settings && settings->range) << problem.toStdString();
-            EXPECT_EQ(std::pair(settings->range->first, settings->range->last),
-                      std::pair(row.first, row.last));
-        } else {
-            EXPECT_FALSE(settings);
-            EXPECT_TRUE(problem.contains(QString::fromLatin1(row.problem)))
-                << problem.toStdString();
-        }
-    }
 }
 
 Outcome row(int index, std::uint64_t calls, std::int64_t result, std::vector<double> seconds) {

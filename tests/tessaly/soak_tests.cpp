@@ -29,7 +29,7 @@ TEST_F(Soak, RandomClicksAtRandomMoments) {
                                      : pick({"1", "2", "3", "0", "abc", "1.5"}));
     };
 
-    int endedByEnd = 0, endedByClose = 0, endedByError = 0, nested = 0, runs = 0, yields = 0;
+    int endedByEnd = 0, endedByClose = 0, endedByError = 0, nested = 0;
     for (int life = 0; life < 3000 / platform::testing::soakShare; ++life) {
         TearDown();
         SetUp();
@@ -60,14 +60,12 @@ TEST_F(Soak, RandomClicksAtRandomMoments) {
                 break;
             }
             depth = 1;
-            ++runs;
             click(form().StartSyncCommand);
             if (!platform::programEnded()) {
                 EXPECT_EQ(caption(), QStringLiteral("End"));
                 EXPECT_FALSE(form().StartSyncCommand->isHidden());
             }
         }
-        yields += dispatches;
         if (platform::programEnded()) {
             EXPECT_TRUE(endClicked || closed || !errors.empty());
             EXPECT_EQ(platform::exitStatus(), errors.empty() ? 0 : 1);
@@ -88,12 +86,6 @@ TEST_F(Soak, RandomClicksAtRandomMoments) {
     EXPECT_GT(endedByClose, 10 / platform::testing::soakShare);
     EXPECT_GT(endedByError, 50 / platform::testing::soakShare);
     EXPECT_GT(nested, 50 / platform::testing::soakShare);
-    RecordProperty("ended_by_end", endedByEnd);
-    RecordProperty("ended_by_close", endedByClose);
-    RecordProperty("ended_by_error", endedByError);
-    RecordProperty("nested_starts", nested);
-    RecordProperty("runs", runs);
-    RecordProperty("dispatches", yields);
 }
 
 } // namespace

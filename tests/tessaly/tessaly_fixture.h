@@ -47,12 +47,13 @@ class TessalyTest : public platform::testing::ProgramTest {
         click(form().StartSyncCommand);
     }
 
-    // Counts the dispatches (from 1), moves the clock one second at each and then runs action
-    // with the number of the dispatch. Clicks made in action land inside the run.
-    void atDispatch(std::function<void(int)> action = {}) {
+    // Counts the dispatches (from 1), moves the clock by step at each and then runs action with
+    // the number of the dispatch. Clicks made in action land inside the run.
+    void atDispatch(std::function<void(int)> action = {},
+                    std::chrono::milliseconds step = std::chrono::seconds(1)) {
         dispatches = 0;
-        onDispatch([this, action = std::move(action)](int dispatch) {
-            clock.advance(std::chrono::seconds(1));
+        onDispatch([this, step, action = std::move(action)](int dispatch) {
+            clock.advance(step);
             if (action)
                 action(dispatch);
         });

@@ -8,7 +8,22 @@
 namespace tessaly::testing {
 namespace {
 
-using Window = TessalyTest;
+enum class Click { Start, End, Close };
+using enum Click;
+
+using Clicks = std::vector<std::pair<int, Click>>;
+
+class Window : public TessalyTest {
+  protected:
+    // The clicks that land at dispatch n.
+    static void pressAt(int n, const Clicks& clicks) {
+        for (const auto& [at, what] : clicks)
+            if (at == n && what == Close)
+                form().close();
+            else if (at == n)
+                click(what == Start ? form().StartSyncCommand : form().EndSyncCommand);
+    }
+};
 
 TEST_F(Window, ControlsInTabOrderAtTheirPlaces) {
     struct Control {
@@ -52,97 +67,67 @@ TEST_F(Window, ControlsInTabOrderAtTheirPlaces) {
     EXPECT_EQ(form().StartSyncCommand->nextInFocusChain(), form().EndSyncCommand);
 }
 
-TEST_F(Window, EndWhenIdleEndsTheProgram) {
-    click(form().EndSyncCommand);
-    EXPECT_TRUE(platform::programEnded());
-    EXPECT_EQ(platform::exitStatus(), 0);
-    EXPECT_FALSE(form().isVisible());
-}
-
-enum class Click { Start, End, Close };
-
 // A run with clicks landing at chosen dispatches, and what the window shows when it is over.
-struct Script {
-    const char* name;
-    QString index, cycles;
-    std::vector<std::pair<int, Click>> clicks;
-    QString result, average, count, caption;
-    bool ended;
-};
-
+// The clock moves one second per dispatch, one before the cycles and two per cycle: c whole
+// cycles of index 1 average (1 + 2c) / c at the end, and 2 as each cycle shows.
 TEST_F(Window, ClicksDuringARun) {
+    struct Script {
+        const char* name;
+        QString index, cycles;
+        Clicks clicks;
+        QString result, average, count;
+        bool ended = false;
+        QString caption = QStringLiteral("End");
+    };
     const Script scripts[] = {
-        {"defaults", "1", "1", {}, "1", " 3", "1", "End", false},
+        {"defaults", "1", "1", {}, "1", " 3", "1"},
         // Dispatch 1 precedes the cycles; index 25 dispatches 12 times per computation.
-        {"cancel inside the recursion", "25", "3", {{5, Click::End}}, "0", "0", "0", "End", false},
-        {"\"Canceled\" does nothing",
-         "25",
-         "3",
-         {{5, Click::End}, {9, Click::End}, {12, Click::End}},
-         "0",
-         "0",
-         "0",
-         "End",
-         false},
+        {"cancel inside the recursion", "25", "3", {{5, End}}, "0", "0", "0"},
+        {"\"Canceled\" does nothing", "25", "3", {{5, End}, {9, End}, {12, End}}, "0", "0", "0"},
         // Cycle 1 shows at dispatch 3; the second computation dispatches at 20000 calls.
-        {"cancel in cycle 2", "20", "3", {{5, Click::End}}, "6765", " 3", "1", "End", false},
-        {"cancel before the first cycle",
-         "20",
-         "2",
-         {{1, Click::End}},
-         "0",
-         "0",
-         "0",
-         "End",
-         false},
+        {"cancel in cycle 2", "20", "3", {{5, End}}, "6765", " 3", "1"},
+        {"cancel before the first cycle", "20", "2", {{1, End}}, "0", "0", "0"},
+        // Each cycle of index 1 dispatches twice: 6 is in cycle 3, and the cycles left are left
+        // at once, however many.
+        {"cancel in cycle 3 of 2147483647", "1", "2147483647", {{6, End}}, "1", " 2", "2"},
+        {"cancel in cycle 3 of 100000", "1", "100000", {{6, End}}, "1", " 2", "2"},
         // The inner run takes dispatches 3 to 9; the outer one shows at 10 and 13, ends at 14.
-        {"start during a run", "20", "2", {{2, Click::Start}}, "6765", " 7", "2", "End", false},
+        {"start during a run", "20", "2", {{2, Start}}, "6765", " 7", "2"},
         // The caption already reads "End" when the outer run resumes.
-        {"end after an inner run",
-         "20",
-         "2",
-         {{2, Click::Start}, {11, Click::End}},
-         "6765",
-         " 10",
-         "1",
-         "End",
-         true},
-        {"cancelling the inner run cancels the outer one",
-         "20",
-         "2",
-         {{2, Click::Start}, {4, Click::End}},
-         "0",
-         "0",
-         "0",
-         "End",
-         false},
-        {"close during a run", "25", "2", {{4, Click::Close}}, "0", "0", "0", "Cancel", true},
-        // The inner run takes dispatches 3 to 7, a third run 9 to 23: what shows is the third
-        // run's, never the sum that the outer run had when the cancel cut it short.
-        {"a start after a cancelled inner run",
-         "25",
-         "1",
-         {{2, Click::Start}, {4, Click::End}, {8, Click::Start}},
-         "75025",
-         " 15",
-         "1",
-         "End",
-         false},
+        {"end after an inner run", "20", "2", {{2, Start}, {11, End}}, "6765", " 10", "1", true},
+        // A cancel of the inner run cancels the outer one too.
+        {"cancel in an inner run", "20", "2", {{2, Start}, {4, End}}, "0", "0", "0"},
+        {"close during a run", "25", "2", {{4, Close}}, "0", "0", "0", true, "Cancel"},
+        // A start after a cancelled inner run: the inner run takes dispatches 3 to 7, a third run
+        // 9 to 23. What shows is the third run's, never the sum that the outer run had when the
+        // cancel cut it short.
+        {"start again", "25", "1", {{2, Start}, {4, End}, {8, Start}}, "75025", " 15", "1"},
+        // The count as typed, rounded half to even; below one, or no number, is one cycle.
+        {"0 cycles", "1", "0", {}, "1", " 3", "1"},
+        {"-3 cycles", "1", "-3", {}, "1", " 3", "1"},
+        {"no cycles typed", "1", "", {}, "1", " 3", "1"},
+        {"abc cycles", "1", "abc", {}, "1", " 3", "1"},
+        {"0.5 cycles", "1", "0.5", {}, "1", " 3", "1"},
+        {"1.5 cycles", "1", "1.5", {}, "1", " 2.5", "2"},
+        {"2.5 cycles", "1", "2.5", {}, "1", " 2.5", "2"},
+        {"3.5 cycles", "1", "3.5", {}, "1", " 2.25", "4"},
+        {"7 cycles and words", "1", " 7 cycles", {}, "1", " 2.142857", "7"},
+        {"32767 cycles", "1", "32767", {}, "1", " 2.000031", "32767"},
+        {"40000 cycles", "1", "40000", {}, "1", " 2.000025", "40000"},
+        // All 2147483647 cycles would take hours: the count runs until the window is closed.
+        {"close in cycle 4", "1", "2147483647", {{8, Close}}, "1", " 2", "3", true, "Cancel"},
     };
     for (const Script& script : scripts) {
         SCOPED_TRACE(script.name);
         TearDown();
         SetUp();
+        EXPECT_EQ(form().cursor().shape(), Qt::ArrowCursor);
         atDispatch([&](int n) {
             EXPECT_TRUE(inStateTable()) << n;
-            for (const auto& [at, what] : script.clicks)
-                if (at == n) {
-                    if (what == Click::Close)
-                        form().close();
-                    else
-                        click(what == Click::Start ? form().StartSyncCommand
-                                                   : form().EndSyncCommand);
-                }
+            EXPECT_EQ(form().cursor().shape(), Qt::BusyCursor) << n;
+            pressAt(n, script.clicks);
+            if (n > 100000) // a run that never ends
+                form().close();
         });
         start(script.index, script.cycles);
         EXPECT_EQ(result(), script.result);
@@ -153,34 +138,8 @@ TEST_F(Window, ClicksDuringARun) {
         EXPECT_TRUE(errors.empty());
         if (!script.ended) {
             EXPECT_TRUE(form().StartSyncCommand->isVisible());
+            EXPECT_EQ(form().cursor().shape(), Qt::ArrowCursor);
         }
-    }
-}
-
-TEST_F(Window, ACancelledRunLeavesItsRemainingCyclesAtOnce) {
-    for (const char* cycles : {"2147483647", "100000"}) {
-        SCOPED_TRACE(cycles);
-        TearDown();
-        SetUp();
-        // Dispatch 1 precedes the cycles, each cycle dispatches twice: 6 is in cycle 3.
-        std::chrono::steady_clock::time_point cancelled;
-        atDispatch([&](int n) {
-            if (n == 6) {
-                click(form().EndSyncCommand);
-                cancelled = std::chrono::steady_clock::now();
-            }
-            if (n > 1000) // without the early exit the run would go on for an hour
-                form().close();
-        });
-        start("1", QString::fromLatin1(cycles));
-        const auto idle = std::chrono::steady_clock::now() - cancelled;
-        EXPECT_LT(idle, std::chrono::milliseconds(50));
-        EXPECT_LE(dispatches, 8);
-        EXPECT_FALSE(platform::programEnded());
-        EXPECT_EQ(caption(), QStringLiteral("End"));
-        EXPECT_TRUE(form().StartSyncCommand->isVisible());
-        EXPECT_EQ(result(), QStringLiteral("1"));
-        EXPECT_EQ(count(), QStringLiteral("2"));
     }
 }
 
@@ -197,42 +156,6 @@ TEST_F(Window, AfterACancelledRunANewStartRunsNormally) {
     EXPECT_EQ(form().cntx, 121392);
 }
 
-// The busy pointer over the window at every dispatch of a run, also after a nested run has
-// ended inside it, and the window's own pointer again once the outermost run has left.
-TEST_F(Window, ThePointerIsBusyWhileARunIsUnderWay) {
-    const Script scripts[] = {
-        {"a whole run", "20", "2", {}, {}, {}, {}, {}, false},
-        {"a cancelled run", "25", "3", {{5, Click::End}}, {}, {}, {}, {}, false},
-        {"a nested run", "20", "2", {{2, Click::Start}}, {}, {}, {}, {}, false},
-        {"a cancelled nested run",
-         "20",
-         "2",
-         {{2, Click::Start}, {4, Click::End}},
-         {},
-         {},
-         {},
-         {},
-         false},
-    };
-    for (const Script& script : scripts) {
-        SCOPED_TRACE(script.name);
-        TearDown();
-        SetUp();
-        EXPECT_EQ(form().cursor().shape(), Qt::ArrowCursor);
-        atDispatch([&](int n) {
-            EXPECT_EQ(form().cursor().shape(), Qt::BusyCursor) << n;
-            for (const auto& [at, what] : script.clicks)
-                if (at == n)
-                    click(what == Click::Start ? form().StartSyncCommand : form().EndSyncCommand);
-        });
-        start(script.index, script.cycles);
-        EXPECT_GT(dispatches, 3);
-        EXPECT_EQ(form().cursor().shape(), Qt::ArrowCursor);
-    }
-}
-
-// The count of cycles as typed, and the average: the clock moves one second per dispatch, one
-// before the cycles and two per cycle, so c cycles show (1 + 2c) / c at the end.
 // The second press of a double click on "Cancel", by mouse or by Enter, comes after the run has
 // left: it finds "Canceled", which ignores it, and the program goes on. The clock moves by step at
 // every dispatch; the double-click interval is 400 ms unless the desktop says otherwise.
@@ -242,33 +165,21 @@ TEST_F(Window, ASecondPressSoonAfterACancelDoesNotQuit) {
     struct Row {
         const char* name;
         QString index, cycles;
-        std::vector<std::pair<int, Click>> clicks;
+        Clicks clicks;
         milliseconds step;
         bool settling; // "Canceled" still shows when the run has left
     };
     const Row rows[] = {
-        {"cancel inside the recursion", "25", "3", {{3, Click::End}}, milliseconds(0), true},
-        {"cancel before the first cycle", "20", "2", {{1, Click::End}}, milliseconds(1), true},
-        {"cancel in a nested run",
-         "20",
-         "2",
-         {{2, Click::Start}, {4, Click::End}},
-         milliseconds(0),
-         true},
-        {"a double click's time has passed", "25", "3", {{3, Click::End}}, doubleClick, false},
+        {"cancel inside the recursion", "25", "3", {{3, End}}, milliseconds(0), true},
+        {"cancel before the first cycle", "20", "2", {{1, End}}, milliseconds(1), true},
+        {"cancel in a nested run", "20", "2", {{2, Start}, {4, End}}, milliseconds(0), true},
+        {"a double click's time has passed", "25", "3", {{3, End}}, doubleClick, false},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         TearDown();
         SetUp();
-        int n = 0;
-        platform::setDispatchHook([&] {
-            clock.advance(row.step);
-            ++n;
-            for (const auto& [at, what] : row.clicks)
-                if (at == n)
-                    click(what == Click::Start ? form().StartSyncCommand : form().EndSyncCommand);
-        });
+        atDispatch([&](int n) { pressAt(n, row.clicks); }, row.step);
         start(row.index, row.cycles);
         ASSERT_FALSE(platform::programEnded());
         QTimer& settling = form().cancelSettling;
@@ -289,43 +200,6 @@ TEST_F(Window, ASecondPressSoonAfterACancelDoesNotQuit) {
         QTest::keyClick(form().EndSyncCommand, Qt::Key_Return);
         EXPECT_TRUE(platform::programEnded());
         EXPECT_EQ(platform::exitStatus(), 0);
-    }
-}
-
-TEST_F(Window, CycleCounts) {
-    struct Cycles {
-        QString typed;
-        QString count, average;
-        int closeAt = 0; // the dispatch at which the window is closed, if any
-    };
-    const Cycles rows[] = {
-        {"0", "1", " 3", 0},
-        {"-3", "1", " 3", 0},
-        {"", "1", " 3", 0},
-        {"abc", "1", " 3", 0},
-        {"0.5", "1", " 3", 0},
-        {"1.5", "2", " 2.5", 0},
-        {"2.5", "2", " 2.5", 0},
-        {"3.5", "4", " 2.25", 0},
-        {" 7 cycles", "7", " 2.142857", 0},
-        {"32767", "32767", " 2.000031", 0},
-        {"40000", "40000", " 2.000025", 0},
-        // All cycles would take hours: the count runs until the window is closed.
-        {"2147483647", "3", " 2", 8},
-    };
-    for (const Cycles& row : rows) {
-        SCOPED_TRACE(row.typed.toStdString());
-        TearDown();
-        SetUp();
-        atDispatch([&](int n) {
-            if (n == row.closeAt)
-                form().close();
-        });
-        start("1", row.typed);
-        EXPECT_EQ(count(), row.count);
-        EXPECT_EQ(average(), row.average);
-        EXPECT_TRUE(errors.empty());
-        EXPECT_EQ(platform::programEnded(), row.closeAt != 0);
     }
 }
 
