@@ -1,7 +1,6 @@
 #pragma once
 
-#include "kelvane/engine/windows.h"
-#include "platform/core/colour.h"
+#include "kelvane/engine/module1.h"
 #include "platform/core/errors.h"
 
 // The parts of a run that draw, kept apart so that the benchmark times exactly what a step does.

@@ -141,24 +141,4 @@ void Form1::TRandom_Click() {
     toggle(*TRandom);
 }
 
-QString Form1::factorText() const {
-    return Tnc->text();
-}
-
-QString Form1::dynamicText() const {
-    return TDynamic->text();
-}
-
-QString Form1::randomText() const {
-    return TRandom->text();
-}
-
-void Form1::setAgeText(const QString& text) {
-    Tage->setText(text);
-}
-
-void Form1::setSwatchColour(int index, platform::Colour colour) {
-    platform::setBackColor(&Label3(index), colour);
-}
-
 } // namespace kelvane

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "kelvane/engine/windows.h"
+#include "kelvane/engine/module1.h"
 #include "platform/forms/form.h"
 
 #include <QLabel>
@@ -33,11 +33,13 @@ class Form1 : public platform::Form, public Module1::ControlWindow {
     void TDynamic_Click();
     void TRandom_Click();
 
-    QString factorText() const override;
-    QString dynamicText() const override;
-    QString randomText() const override;
-    void setAgeText(const QString& text) override;
-    void setSwatchColour(int index, platform::Colour colour) override;
+    QString factorText() const override { return Tnc->text(); }
+    QString dynamicText() const override { return TDynamic->text(); }
+    QString randomText() const override { return TRandom->text(); }
+    void setAgeText(const QString& text) override { Tage->setText(text); }
+    void setSwatchColour(int index, platform::Colour colour) override {
+        platform::setBackColor(&Label3(index), colour);
+    }
 };
 
 } // namespace kelvane

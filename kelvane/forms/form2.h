@@ -1,6 +1,6 @@
 #pragma once
 
-#include "kelvane/engine/windows.h"
+#include "kelvane/engine/module1.h"
 #include "platform/forms/canvas.h"
 #include "platform/forms/form.h"
 

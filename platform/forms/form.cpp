@@ -21,7 +21,6 @@
 namespace platform {
 namespace {
 
-constexpr double twipsPerInch = 1440.0;
 constexpr int lineEditSideMargin = 2;
 
 // Screen coordinates far beyond any screen still have to fit an int.
@@ -84,6 +83,11 @@ void TextBox::refuseOverlong() {
         undo();
 }
 
+QRect TextBox::contents(QStyleOptionFrame& option) const {
+    initStyleOption(&option);
+    return style()->subElementRect(QStyle::SE_LineEditContents, &option, this) - textMargins();
+}
+
 void TextBox::paintEvent(QPaintEvent* event) {
     if (hasFocus() || echoMode() != Normal || showsWhole(text())) {
         QLineEdit::paintEvent(event);
@@ -91,10 +95,8 @@ void TextBox::paintEvent(QPaintEvent* event) {
     }
     QPainter painter(this);
     QStyleOptionFrame option;
-    initStyleOption(&option);
+    const QRect contents = this->contents(option);
     style()->drawPrimitive(QStyle::PE_PanelLineEdit, &option, &painter, this);
-    const QRect contents =
-        style()->subElementRect(QStyle::SE_LineEditContents, &option, this) - textMargins();
     painter.setClipRect(contents);
     // Where the line edit itself puts its first line: centred, two pixels in from the side.
     const QFontMetrics metrics = fontMetrics();
@@ -123,11 +125,8 @@ void TextBox::mouseReleaseEvent(QMouseEvent* event) {
 
 int TextBox::textRoom() const {
     QStyleOptionFrame option;
-    initStyleOption(&option);
-    const QRect contents =
-        style()->subElementRect(QStyle::SE_LineEditContents, &option, this) - textMargins();
     // The line edit keeps a further two pixels free on either side of its text.
-    return contents.width() - 2 * lineEditSideMargin;
+    return contents(option).width() - 2 * lineEditSideMargin;
 }
 
 bool TextBox::showsWhole(const QString& text) const {
@@ -147,8 +146,8 @@ void TextBox::offerWholeText() {
 }
 
 Form::Form(const QString& caption, double clientWidthTwips, double clientHeightTwips) {
-    static const bool asWindows = (QAccessible::installFactory(formInterface), true);
-    Q_UNUSED(asWindows);
+    [[maybe_unused]] static const bool asWindows =
+        (QAccessible::installFactory(formInterface), true);
     setFont(formFont());
     setWindowTitle(caption);
     setAccessibleName(caption);
@@ -156,25 +155,18 @@ Form::Form(const QString& caption, double clientWidthTwips, double clientHeightT
            toPixels(clientHeightTwips, twipsPerPixelY()));
 }
 
-double Form::twipsPerPixelX() const {
-    return twipsPerInch / logicalDpiX();
-}
-double Form::twipsPerPixelY() const {
-    return twipsPerInch / logicalDpiY();
-}
-
 QMargins Form::frameMargins() const {
     const QRect frame = frameGeometry();
     const QRect client = geometry();
     const QMargins known(client.left() - frame.left(), client.top() - frame.top(),
                          frame.right() - client.right(), frame.bottom() - client.bottom());
-    // Right after show() the toolkit has not yet heard of the frame the window manager is about
-    // to put around the window; placing the client area as if there were none would put the
-    // frame a title bar too high.
     // Margins no frame could have are left out rather than carried into screen arithmetic.
     if (!(isFrameSide(known.left()) && isFrameSide(known.top()) && isFrameSide(known.right()) &&
           isFrameSide(known.bottom())))
         return QMargins();
+    // Right after show() the toolkit has not yet heard of the frame the window manager is about
+    // to put around the window; placing the client area as if there were none would put the
+    // frame a title bar too high.
     if (!known.isNull() || !isVisible())
         return known;
     const std::optional<QMargins> announced = announcedFrameExtents(*this);
@@ -182,32 +174,14 @@ QMargins Form::frameMargins() const {
         return known;
     // The manager speaks in pixels of the screen; under a scale factor the toolkit's pixels are
     // larger, and it rounds the frame it learns of to them just so.
-    const qreal ratio = devicePixelRatioF();
-    const auto logical = [ratio](int pixels) {
-        return static_cast<int>(std::round(pixels / ratio));
-    };
-    return QMargins(logical(announced->left()), logical(announced->top()),
-                    logical(announced->right()), logical(announced->bottom()));
-}
-
-QPoint Form::framePosition() const {
-    const QMargins margins = frameMargins();
-    return geometry().topLeft() - QPoint(margins.left(), margins.top());
-}
-
-void Form::moveFrame(std::optional<int> x, std::optional<int> y) {
-    // The margins once: asking the window manager for them may take a moment.
-    const QMargins margins = frameMargins();
-    const QPoint offset(margins.left(), margins.top());
-    const QPoint frame = geometry().topLeft() - offset;
-    setGeometry(QRect(QPoint(x.value_or(frame.x()), y.value_or(frame.y())) + offset, size()));
+    return (QMarginsF(*announced) / devicePixelRatioF()).toMargins();
 }
 
 float Form::leftTwips() const {
-    return static_cast<float>(framePosition().x() * twipsPerPixelX());
+    return static_cast<float>((geometry().left() - frameMargins().left()) * twipsPerPixelX());
 }
 float Form::topTwips() const {
-    return static_cast<float>(framePosition().y() * twipsPerPixelY());
+    return static_cast<float>((geometry().top() - frameMargins().top()) * twipsPerPixelY());
 }
 float Form::widthTwips() const {
     return static_cast<float>((size().grownBy(frameMargins())).width() * twipsPerPixelX());
@@ -216,12 +190,15 @@ float Form::heightTwips() const {
     return static_cast<float>((size().grownBy(frameMargins())).height() * twipsPerPixelY());
 }
 
+// The margins first: asking the window manager for them may take a moment.
 void Form::setLeftTwips(float twips) {
-    moveFrame(toPixels(twips, twipsPerPixelX()), std::nullopt);
+    const int left = toPixels(twips, twipsPerPixelX()) + frameMargins().left();
+    setGeometry(QRect(QPoint(left, geometry().top()), size()));
 }
 
 void Form::setTopTwips(float twips) {
-    moveFrame(std::nullopt, toPixels(twips, twipsPerPixelY()));
+    const int top = toPixels(twips, twipsPerPixelY()) + frameMargins().top();
+    setGeometry(QRect(QPoint(geometry().left(), top), size()));
 }
 
 QRectF Form::availableTwips() const {
@@ -249,16 +226,13 @@ float Form::scaleHeight() const {
     return static_cast<float>(scaleMode_ == Pixels ? height() : height() * twipsPerPixelY());
 }
 
-QRect Form::pixelRect(double left, double top, double width, double height) const {
-    const double tx = twipsPerPixelX();
-    const double ty = twipsPerPixelY();
-    return QRect(toPixels(left, tx), toPixels(top, ty), toPixels(width, tx), toPixels(height, ty));
-}
-
 void Form::place(QWidget* control, const char* name, double left, double top, double width,
                  double height) {
+    const double tx = twipsPerPixelX();
+    const double ty = twipsPerPixelY();
     control->setObjectName(QString::fromLatin1(name));
-    control->setGeometry(pixelRect(left, top, width, height));
+    control->setGeometry(toPixels(left, tx), toPixels(top, ty), toPixels(width, tx),
+                         toPixels(height, ty));
 }
 
 QPushButton* Form::addButton(const char* name, const QString& caption, double left, double top,
@@ -274,7 +248,6 @@ TextBox* Form::addTextBox(const char* name, const QString& text, const QString& 
                           double left, double top, double width, double height) {
     auto* box = new TextBox(text, this);
     box->setAccessibleName(accessibleName);
-    box->setCursorPosition(0);
     place(box, name, left, top, width, height);
     connect(box, &QLineEdit::textChanged, box, &TextBox::offerWholeText);
     box->offerWholeText();

@@ -10,8 +10,9 @@
 #include <QWidget>
 
 #include <cstdint>
-#include <optional>
 #include <vector>
+
+class QStyleOptionFrame;
 
 namespace platform {
 
@@ -57,6 +58,8 @@ class TextBox : public QLineEdit {
 
   private:
     void refuseOverlong();
+    // Where the line edit lays out its text, with the style's option for it.
+    QRect contents(QStyleOptionFrame& option) const;
 
     bool endsDoubleClick_ = false;
     QString description_;
@@ -86,8 +89,8 @@ class Form : public QWidget {
   public:
     Form(const QString& caption, double clientWidthTwips, double clientHeightTwips);
 
-    double twipsPerPixelX() const;
-    double twipsPerPixelY() const;
+    double twipsPerPixelX() const { return twipsPerInch / logicalDpiX(); }
+    double twipsPerPixelY() const { return twipsPerInch / logicalDpiY(); }
 
     // The outer frame, title bar and borders included.
     float leftTwips() const;
@@ -119,13 +122,10 @@ class Form : public QWidget {
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    static constexpr double twipsPerInch = 1440.0;
+
     // Where the frame lies around the client area, known or announced by the window manager.
     QMargins frameMargins() const;
-    QPoint framePosition() const;
-    // Moves the outer frame; a coordinate not given stays.
-    void moveFrame(std::optional<int> x, std::optional<int> y);
-
-    QRect pixelRect(double left, double top, double width, double height) const;
     void place(QWidget* control, const char* name, double left, double top, double width,
                double height);
 

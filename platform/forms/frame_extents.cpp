@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QWidget>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -52,70 +53,57 @@ xcb_window_t rootOf(xcb_connection_t* connection, xcb_window_t window) {
     return reply ? reply->root : xcb_window_t{XCB_WINDOW_NONE};
 }
 
-class FrameQuery {
-  public:
-    FrameQuery(xcb_connection_t* connection, xcb_window_t window)
-        : connection_(connection), window_(window), root_(rootOf(connection, window)),
-          extents_(atom(connection, "_NET_FRAME_EXTENTS")) {}
+// A manager that has gone leaves the root's name behind, pointing to a window that no longer
+// exists or that another client now owns.
+bool managerRuns(xcb_connection_t* connection, xcb_window_t root) {
+    const std::optional<xcb_window_t> named = managerCheckWindow(connection, root);
+    return named && managerCheckWindow(connection, *named) == named;
+}
 
-    bool managerAnnounces() const {
-        if (root_ == XCB_WINDOW_NONE || extents_ == XCB_ATOM_NONE)
-            return false;
-        // A manager that has gone leaves the root's name behind, pointing to a window that no
-        // longer exists or that another client now owns.
-        const std::optional<xcb_window_t> named = managerCheckWindow(connection_, root_);
-        return named && managerCheckWindow(connection_, *named) == named;
-    }
+void askManager(xcb_connection_t* connection, xcb_window_t root, xcb_window_t window) {
+    xcb_client_message_event_t request{};
+    request.response_type = XCB_CLIENT_MESSAGE;
+    request.format = 32;
+    request.window = window;
+    request.type = atom(connection, "_NET_REQUEST_FRAME_EXTENTS");
+    xcb_send_event(connection, 0, root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&request));
+    xcb_flush(connection);
+}
 
-    void askManager() const {
-        xcb_client_message_event_t request{};
-        request.response_type = XCB_CLIENT_MESSAGE;
-        request.format = 32;
-        request.window = window_;
-        request.type = atom(connection_, "_NET_REQUEST_FRAME_EXTENTS");
-        xcb_send_event(connection_, 0, root_,
-                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                       reinterpret_cast<const char*>(&request));
-        xcb_flush(connection_);
-    }
-
-    // The extents announced for the window; `announced` tells whether there were any, even
-    // ones that are no frame's.
-    std::optional<QMargins> read(bool& announced) const {
-        const auto reply = property(connection_, window_, extents_, XCB_ATOM_CARDINAL);
-        announced =
-            reply && reply->format == 32 && xcb_get_property_value_length(reply.get()) >= 16;
-        if (!announced)
-            return std::nullopt;
-        const auto* v = static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
-        for (int side = 0; side < 4; ++side)
-            if (!isFrameSide(v[side]))
-                return std::nullopt;
-        // left, right, top, bottom
-        return QMargins(static_cast<int>(v[0]), static_cast<int>(v[2]), static_cast<int>(v[1]),
-                        static_cast<int>(v[3]));
-    }
-
-  private:
-    xcb_connection_t* connection_;
-    xcb_window_t window_;
-    xcb_window_t root_;
-    xcb_atom_t extents_;
-};
+// The extents announced for the window; `announced` tells whether there were any, even ones that
+// are no frame's.
+std::optional<QMargins> readExtents(xcb_connection_t* connection, xcb_window_t window,
+                                    xcb_atom_t extents, bool& announced) {
+    const auto reply = property(connection, window, extents, XCB_ATOM_CARDINAL);
+    announced = reply && reply->format == 32 && xcb_get_property_value_length(reply.get()) >= 16;
+    if (!announced)
+        return std::nullopt;
+    const auto* v = static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
+    if (!std::all_of(v, v + 4, [](std::uint32_t side) { return isFrameSide(side); }))
+        return std::nullopt;
+    // left, right, top, bottom
+    return QMargins(static_cast<int>(v[0]), static_cast<int>(v[2]), static_cast<int>(v[1]),
+                    static_cast<int>(v[3]));
+}
 
 } // namespace
 
-std::optional<QMargins> announcedFrameExtents(const QWidget& window) {
+std::optional<QMargins> announcedFrameExtents(const QWidget& widget) {
     xcb_connection_t* connection = xConnection();
-    if (!connection || !window.isWindow())
+    if (!connection || !widget.isWindow())
         return std::nullopt;
-    const FrameQuery query(connection, static_cast<xcb_window_t>(window.winId()));
-    if (!query.managerAnnounces())
+    const auto window = static_cast<xcb_window_t>(widget.winId());
+    const xcb_window_t root = rootOf(connection, window);
+    const xcb_atom_t extents = atom(connection, "_NET_FRAME_EXTENTS");
+    if (root == XCB_WINDOW_NONE || extents == XCB_ATOM_NONE || !managerRuns(connection, root))
         return std::nullopt;
     bool announced = false;
-    if (auto known = query.read(announced); known || announced || managerSilent)
+    if (auto known = readExtents(connection, window, extents, announced);
+        known || announced || managerSilent)
         return known;
-    query.askManager();
+    askManager(connection, root, window);
     // A manager frames a newly mapped window within a few milliseconds; one that does not answer
     // in a quarter of a second is not waited for any longer, now or later.
     constexpr int tries = 50;
@@ -124,7 +112,7 @@ std::optional<QMargins> announcedFrameExtents(const QWidget& window) {
     for (int i = 0; i < tries; ++i) {
         deadline += std::chrono::milliseconds(5);
         clock.sleepUntil(deadline);
-        if (auto known = query.read(announced); known || announced)
+        if (auto known = readExtents(connection, window, extents, announced); known || announced)
             return known;
     }
     managerSilent = true;

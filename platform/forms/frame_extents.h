@@ -12,9 +12,8 @@ namespace platform {
 
 // Wider borders or a taller title bar than this many pixels are no frame a person could use: a
 // value this large was set by hand or by a fault, and arithmetic on it would overflow.
-inline constexpr int widestFrameSide = 1000;
 constexpr bool isFrameSide(long long pixels) {
-    return pixels >= 0 && pixels <= widestFrameSide;
+    return pixels >= 0 && pixels <= 1000;
 }
 
 // The borders and title bar a window manager puts around a shown top-level window, as the

@@ -50,9 +50,16 @@ class HeldButtonTimers : public QObject {
     std::vector<Timer> held_;
 };
 
-void serveUntil(steady_clock::time_point deadline) {
+} // namespace
+
+void pauseUntil(steady_clock::time_point deadline) {
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app || app->thread() != QThread::currentThread()) {
+        std::this_thread::sleep_until(deadline);
+        return;
+    }
     HeldButtonTimers held;
-    QCoreApplication::instance()->installEventFilter(&held);
+    app->installEventFilter(&held);
     // The timer only wakes the wait; waiting for events is what keeps the process asleep.
     QTimer wake;
     wake.setSingleShot(true);
@@ -70,18 +77,7 @@ void serveUntil(steady_clock::time_point deadline) {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
                                         QEventLoop::WaitForMoreEvents);
     }
-    QCoreApplication::instance()->removeEventFilter(&held);
-}
-
-} // namespace
-
-void pauseUntil(steady_clock::time_point deadline) {
-    const QCoreApplication* app = QCoreApplication::instance();
-    if (!app || app->thread() != QThread::currentThread()) {
-        std::this_thread::sleep_until(deadline);
-        return;
-    }
-    serveUntil(deadline);
+    app->removeEventFilter(&held);
     if (programEnded())
         throw ProgramEnded{};
 }

@@ -1,19 +1,11 @@
 #include "platform/forms/runtime.h"
 
-#include "platform/core/clock.h"
-#include "platform/core/command_line.h"
 #include "platform/core/random.h"
 #include "platform/core/stack.h"
-#include "platform/forms/application_start.h"
-#include "platform/forms/pause.h"
-#include "platform/forms/window_system.h"
-#include "platform/forms/window_watch.h"
 
 #include <QApplication>
-#include <QIcon>
 #include <QMessageBox>
 
-#include <chrono>
 #include <cstdio>
 #include <map>
 #include <new>
@@ -40,7 +32,8 @@ State& state() {
 
 void closeWindows() {
     for (auto& [type, window] : state().instances)
-        window->hide();
+        if (window)
+            window->hide();
     if (QCoreApplication::instance())
         QCoreApplication::exit(state().status);
 }
@@ -66,136 +59,29 @@ void showMessage(QMessageBox::Icon icon, const QString& text) {
     box.exec();
 }
 
-void showReport(const RuntimeError& error) {
+// False where the program had ended already.
+bool markEnded(int status) {
+    State& s = state();
+    if (s.ended)
+        return false;
+    s.ended = true;
+    s.status = status;
+    return true;
+}
+
+void reportAndEnd(const RuntimeError& error) {
+    // Ended before the report shows, so that its own event loop runs no handler of the program.
+    if (!markEnded(1))
+        return;
     logError(error);
     if (state().reporter)
         state().reporter(error);
     else
         showMessage(QMessageBox::Critical, reportText(error));
-}
-
-void reportAndEnd(const RuntimeError& error) {
-    State& s = state();
-    if (s.ended)
-        return;
-    // Ended before the report shows, so that its own event loop runs no handler of the program.
-    s.ended = true;
-    s.status = 1;
-    showReport(error);
     closeWindows();
 }
 
-QStringList argumentList(int argc, char** argv) {
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
-    return arguments;
-}
-
-// The program's words for the error, or the plain description of its kind: what a command-line
-// mode prints.
-QString errorText(const RuntimeError& error) {
-    QString words;
-    if (state().wording) {
-        // The wording reads the windows; should that fail, the plain description still serves.
-        try {
-            words = state().wording(error);
-        } catch (...) {
-            words.clear();
-        }
-    }
-    return words.isEmpty() ? describe(error.kind()) : words;
-}
-
-// The drawing at the sizes window systems ask for, each drawn afresh by Qt's SVG icon engine so
-// that small icons stay sharp.
-QIcon programIcon(const QString& svgPath) {
-    const QIcon drawing(svgPath);
-    QIcon icon;
-    for (const int size : {16, 24, 32, 48, 64, 128})
-        icon.addPixmap(drawing.pixmap(size));
-    return icon;
-}
-
-// The program's mode runs outside every handler: what it lets out ends it here, on one line.
-int runCommandLineMode(const Project& project, const ProgramArguments& arguments) {
-    setErrorWording(project.errorWording);
-    if (!project.commandLineMode)
-        return usageError(arguments.program,
-                          QStringLiteral("This program has no command-line mode."));
-    try {
-        return project.commandLineMode(arguments);
-    } catch (const RuntimeError& error) {
-        return runFailure(arguments.program, errorText(error).simplified());
-    } catch (const std::bad_alloc&) {
-        return runFailure(arguments.program, describe(ErrorKind::OutOfMemory));
-    } catch (const std::exception& error) {
-        return runFailure(arguments.program, QString::fromLocal8Bit(error.what()));
-    }
-}
-
 } // namespace
-
-void startProgram(const Project& project) {
-    // A run's pauses keep the windows painted and a screen reader answered.
-    SystemClock::setSleeper(pauseUntil);
-    setErrorWording(project.errorWording);
-    runHandler(project.showStartupForm);
-}
-
-int runProgram(int& argc, char** argv, const Project& project) {
-    QCoreApplication::setApplicationName(project.name);
-    QCoreApplication::setApplicationVersion(QString::fromLatin1(programVersion));
-
-    // Read before the application exists, which needs a display: --help and --version do not.
-    const QStringList arguments = argumentList(argc, argv);
-    const QString program = programName(arguments, project.name.toLower());
-    const CommandLine commandLine = readCommandLine(arguments, project.summary, project.options);
-    switch (commandLine.action) {
-    case CommandLine::Action::Run:
-        break;
-    case CommandLine::Action::UsageError:
-        std::fputs(commandLine.text.toLocal8Bit().constData(), stderr);
-        return commandLine.exitStatus;
-    case CommandLine::Action::ShowHelp:
-    case CommandLine::Action::ShowVersion:
-        return showText(program, commandLine.text);
-    case CommandLine::Action::ProgramMode:
-        return runCommandLineMode(project, commandLine.programArguments);
-    }
-
-    WindowSystemEnvironment environment = WindowSystemEnvironment::current(commandLine);
-    const QString platform = preferredPlatform(environment, project.placesWindows);
-    if (!platform.isEmpty()) {
-        qputenv("QT_QPA_PLATFORM", platform.toLatin1());
-        environment.platformVariable = platform;
-    }
-    if (const QString missing = missingDisplay(environment); !missing.isEmpty())
-        return runFailure(program, missing);
-
-    const std::chrono::seconds answerLimit(10);
-    const auto app = startApplication(argc, argv,
-                                      {program, unreachableDisplay(environment),
-                                       silentDisplay(environment, int(answerLimit.count()))},
-                                      answerLimit);
-    QGuiApplication::setDesktopFileName(project.desktopFile);
-    // Every window takes the application's icon unless it has one of its own.
-    QApplication::setWindowIcon(
-        programIcon(QStringLiteral(":/icons/%1.svg").arg(project.desktopFile)));
-    // QGuiApplication::applicationDisplayName is left unset: the window system would add it to
-    // every caption.
-    // Only the start-up window ends the program when closed; the others merely hide.
-    QApplication::setQuitOnLastWindowClosed(false);
-
-    DisplayWatch displayWatch(
-        (program + QStringLiteral(": ") + printable(lostDisplay(environment))).toLocal8Bit());
-    app->installNativeEventFilter(&displayWatch);
-
-    startProgram(project);
-    const int status = programEnded() ? exitStatus() : app->exec();
-    resetProgram(); // the windows must go before the application does
-    return status;
-}
 
 void endProgram() {
     requestEnd(0);
@@ -203,12 +89,8 @@ void endProgram() {
 }
 
 void requestEnd(int status) {
-    State& s = state();
-    if (s.ended)
-        return;
-    s.ended = true;
-    s.status = status;
-    closeWindows();
+    if (markEnded(status))
+        closeWindows();
 }
 
 bool programEnded() {
@@ -296,6 +178,19 @@ void setErrorWording(ErrorWording wording) {
     state().wording = std::move(wording);
 }
 
+QString errorText(const RuntimeError& error) {
+    QString words;
+    if (state().wording) {
+        // The wording reads the windows; should that fail, the plain description still serves.
+        try {
+            words = state().wording(error);
+        } catch (...) {
+            words.clear();
+        }
+    }
+    return words.isEmpty() ? describe(error.kind()) : words;
+}
+
 QString reportText(const RuntimeError& error) {
     return errorText(error) + QStringLiteral("\n\nThe program will close when you press OK.");
 }
@@ -312,17 +207,8 @@ void resetProgram() {
     resetRandom();
 }
 
-namespace detail {
-
-QWidget* findInstance(std::type_index type) {
-    const auto& instances = state().instances;
-    const auto found = instances.find(type);
-    return found == instances.end() ? nullptr : found->second;
+QWidget*& detail::instance(std::type_index type) {
+    return state().instances[type];
 }
 
-void storeInstance(std::type_index type, QWidget* instance) {
-    state().instances[type] = instance;
-}
-
-} // namespace detail
 } // namespace platform

@@ -22,11 +22,9 @@ struct ProgramEnded {};
 using ErrorWording = std::function<QString(const RuntimeError&)>;
 
 // What a program does on the command line instead of opening windows: it receives the values of
-// its own options and returns the exit status. It runs before any application object exists and
-// creates what it needs itself: one that draws creates a QApplication on the offscreen plug-in,
-// so that no display is needed. Values it cannot use are reported with usageError (status 2), what
-// it cannot do with runFailure (status 1). A run-time error it lets out is reported on one line in
-// the program's words, with status 1.
+// its own options and returns the exit status (usageError 2, runFailure 1). It runs before any
+// application object exists. A run-time error it lets out is reported on one line in the
+// program's words, with status 1.
 using CommandLineMode = std::function<int(const ProgramArguments&)>;
 
 struct Project {
@@ -45,11 +43,9 @@ struct Project {
 };
 
 // Reads the command line, creates the application, shows the start-up window and dispatches
-// events until the program ends; returns the exit status (0 after End or closing the start-up
-// window, or after --help or --version; 1 after a run-time error or when no display can be
-// reached; 2 after a usage error). With one of the program's own options it runs the program's
-// command-line mode instead and returns its status. The icon comes from the resource
-// :/icons/<desktopFile>.svg.
+// events until the program ends; returns the exit status (0 after End, closing the start-up
+// window, --help or --version; 1 after a run-time error or when no display can be reached; 2 after
+// a usage error), or that of the command-line mode. The icon is :/icons/<desktopFile>.svg.
 int runProgram(int& argc, char** argv, const Project& project);
 
 // What runProgram does short of the event loop (the start-up window and the project's wording of
@@ -91,14 +87,12 @@ QMetaObject::Connection connectHandler(Sender* sender, Signal signal,
 }
 
 // Shows the report of a run-time error; the default is a message box titled with the program's
-// name that shows reportText. Either way one line goes to the standard error for the log. Tests
-// capture the report instead.
+// name that shows reportText. Either way one line goes to the standard error for the log.
 using ErrorReporter = std::function<void(const RuntimeError&)>;
 void setErrorReporter(ErrorReporter reporter);
 
 // Shows a warning about what the user gave the program, which goes on running afterwards; the
-// default is a message box titled with the program's name over the active window. Tests capture
-// the text instead.
+// default is a message box titled with the program's name over the active window.
 using WarningReporter = std::function<void(const QString& message)>;
 void setWarningReporter(WarningReporter reporter);
 void reportWarning(const QString& message);
@@ -106,8 +100,9 @@ void reportWarning(const QString& message);
 // Kept until replaced: a new program start does not change the program's words.
 void setErrorWording(ErrorWording wording);
 
-// What the report says: the program's words for the error, or the plain description of its kind
-// when it has none, and then that the program will close.
+// The program's words for the error, or the plain description of its kind when it has none: what
+// a command-line mode prints. The report adds that the program will close.
+QString errorText(const RuntimeError& error);
 QString reportText(const RuntimeError& error);
 
 // Back to the state of a fresh program start: deletes the window instances, forgets the end,
@@ -115,22 +110,19 @@ QString reportText(const RuntimeError& error);
 void resetProgram();
 
 namespace detail {
-QWidget* findInstance(std::type_index type);
-void storeInstance(std::type_index type, QWidget* instance);
+QWidget*& instance(std::type_index type);
 } // namespace detail
 
 // The one program-wide instance of a window class, created on first use and not shown by that.
 template <class Window> Window& ensureInstance() {
-    QWidget* existing = detail::findInstance(typeid(Window));
-    if (!existing) {
-        existing = new Window;
-        detail::storeInstance(typeid(Window), existing);
-    }
-    return *static_cast<Window*>(existing);
+    QWidget*& instance = detail::instance(typeid(Window));
+    if (!instance)
+        instance = new Window;
+    return *static_cast<Window*>(instance);
 }
 
 template <class Window> bool hasInstance() {
-    return detail::findInstance(typeid(Window));
+    return detail::instance(typeid(Window)) != nullptr;
 }
 
 } // namespace platform
