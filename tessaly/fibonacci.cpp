@@ -2,8 +2,7 @@
 
 #include "platform/core/errors.h"
 #include "platform/core/stack.h"
-
-#include <QString>
+#include "platform/core/text.h"
 
 #include <cmath>
 
@@ -142,6 +141,26 @@ std::optional<std::uint64_t> countedCalls(double n) {
         current = next;
     }
     return current - 1;
+}
+
+QString largestIndexWords(double index) {
+    QString words = QStringLiteral("the largest index it can compute is %1").arg(largestExactIndex);
+    if (index != std::floor(index))
+        words += QStringLiteral(" (with a fraction, an index below %1)").arg(largestExactIndex - 1);
+    return words;
+}
+
+QString beyond64BitsWords(double index) {
+    return QStringLiteral("The Fibonacci number of index %1 is larger than this calculator can "
+                          "hold (64 bits); %2.")
+        .arg(platform::numberText(index).trimmed(), largestIndexWords(index));
+}
+
+QString unreadableIndexWords(const QString& typed) {
+    return QStringLiteral("The index you typed, %1, is too large to read as a number. The "
+                          "largest index this calculator can compute is %2.")
+        .arg(platform::quoteTyped(typed))
+        .arg(largestExactIndex);
 }
 
 } // namespace tessaly

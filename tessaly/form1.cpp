@@ -8,42 +8,46 @@
 
 #include <QGuiApplication>
 #include <QPalette>
+#include <QScopeGuard>
 #include <QStyleHints>
 
 #include <chrono>
+#include <cstdint>
+#include <limits>
 
 namespace tessaly {
 namespace {
 
 QString resultText(const std::optional<std::int64_t>& result) {
     // A run whose every cycle was skipped by a cancel has no result, and shows none.
-    return result ? platform::integerText(*result) : QString();
+    return result ? QString::number(*result) : QString();
 }
 
 double secondsBetween(platform::Clock::Duration from, platform::Clock::Duration to) {
     return std::chrono::duration<double>(to - from).count();
 }
 
+using platform::ErrorKind;
+
+constexpr auto mostCycles = std::numeric_limits<std::int32_t>::max();
+
+QString cyclesWords(const platform::Cause& cause) {
+    if (!cause.value)
+        return QStringLiteral("The number of cycles you typed, %1, is too large to read as a "
+                              "number. A run can have at most %2 cycles.")
+            .arg(platform::quoteTyped(cause.typed))
+            .arg(mostCycles);
+    return QStringLiteral("The number of cycles, %1, is more than this calculator can count. "
+                          "A run can have at most %2 cycles.")
+        .arg(platform::numberText(*cause.value).trimmed())
+        .arg(mostCycles);
+}
+
+QString indexWords(const platform::Cause& cause) {
+    return cause.value ? beyond64BitsWords(*cause.value) : unreadableIndexWords(cause.typed);
+}
+
 } // namespace
-
-// The busy pointer over the window from the start of the outermost run to its end, however it
-// ends; the arrow in it still says that the buttons take a click.
-class Form1::BusyPointer {
-  public:
-    explicit BusyPointer(Form1& form) : form_(form) {
-        if (form_.runsUnderWay_++ == 0)
-            form_.setCursor(Qt::BusyCursor);
-    }
-    ~BusyPointer() {
-        if (--form_.runsUnderWay_ == 0)
-            form_.unsetCursor();
-    }
-    BusyPointer(const BusyPointer&) = delete;
-    BusyPointer& operator=(const BusyPointer&) = delete;
-
-  private:
-    Form1& form_;
-};
 
 // Ten characters, the leading blank included, fit the result box in the forms' font.
 constexpr int averageLength = 10;
@@ -95,7 +99,14 @@ void Form1::setCaption(QPushButton* button, const QString& caption) {
 }
 
 void Form1::StartSyncCommand_Click() {
-    const BusyPointer busy(*this);
+    // The busy pointer from the start of the outermost run to its end, however it ends; the arrow
+    // in it still says that the buttons take a click.
+    if (runsUnderWay_++ == 0)
+        setCursor(Qt::BusyCursor);
+    const auto idle = qScopeGuard([this] {
+        if (--runsUnderWay_ == 0)
+            unsetCursor();
+    });
     double cycles = platform::leadingNumber(nT->text(), cyclesInput.toString());
     if (cycles < 1)
         cycles = 1;
@@ -129,7 +140,7 @@ void Form1::StartSyncCommand_Click() {
             const platform::Clock::Duration now = platform::activeClock().monotonic();
             ResultText(0).setText(resultText(result));
             ResultText(1).setText(averageText(secondsBetween(start, now), cycle));
-            cntT->setText(platform::integerText(cycle));
+            cntT->setText(QString::number(cycle));
         }
         platform::dispatchEvents();
         // The cycles left after a cancel would show nothing, yet two billion of them keep a core
@@ -186,6 +197,28 @@ void Form1::EndSyncCommand_Click() {
 
 std::int64_t Form1::Fibonacci(const double& n) {
     return countedFibonacci(n, cancel, cntx, platform::dispatchEvents);
+}
+
+QString errorWords(const platform::RuntimeError& error) {
+    if (!platform::hasInstance<Form1>())
+        return {};
+    const platform::Cause& cause = error.cause();
+    switch (error.kind()) {
+    case ErrorKind::Overflow:
+        if (cause.input == cyclesInput)
+            return cyclesWords(cause);
+        if (cause.input == indexInput)
+            return indexWords(cause);
+        return {};
+    case ErrorKind::OutOfStackSpace:
+        // An index within 64 bits nests a few dozen levels: only runs started inside runs go
+        // this deep.
+        return QStringLiteral("Start was pressed during a run so many times that the runs, each "
+                              "waiting inside the one before, need more room than the program "
+                              "has. Let a run finish, or cancel it, before you press Start again.");
+    default:
+        return {};
+    }
 }
 
 } // namespace tessaly

@@ -11,7 +11,6 @@
 #include "tessaly/command_line/report.h"
 #include "tessaly/command_line/settings.h"
 #include "tessaly/fibonacci.h"
-#include "tessaly/limit_words.h"
 
 #include <cerrno>
 #include <chrono>

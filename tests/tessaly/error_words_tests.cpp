@@ -1,4 +1,3 @@
-#include "tessaly/error_words.h"
 #include "tests/tessaly/tessaly_fixture.h"
 
 #include <new>
