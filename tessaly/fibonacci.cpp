@@ -40,9 +40,8 @@ class Recursion {
     Recursion(const std::int16_t& cancel, CallCount& count, Yield yield)
         : cancel_(cancel), count_(count), yield_(yield) {}
 
-    // Fibonacci for an index above 1, where the calls are counted. A whole index runs on
-    // integers, which subtract and compare exactly as the doubles would below 2^53. Throws
-    // Cancelled when a yield has set the flag; the count then stands as that dispatch left it.
+    // Fibonacci for an index above 1, where the calls are counted. Throws Cancelled when a yield
+    // has set the flag; the count then stands as that dispatch left it.
     template <class Index> Partial counted(Index n, std::int64_t untilDispatch) const;
 
   private:
@@ -122,7 +121,7 @@ std::int64_t countedFibonacci(double n, const std::int16_t& cancel, CallCount& c
 }
 
 bool beyond64Bits(double n) {
-    // F(92) is the largest Fibonacci number 64 bits hold; the comparisons fail for a NaN.
+    // The comparisons fail for a NaN.
     return !(wholeIndex(n) ? n <= largestExactIndex : n < largestExactIndex - 1);
 }
 

@@ -23,6 +23,11 @@ QString resultText(const std::optional<std::int64_t>& result) {
     return result ? QString::number(*result) : QString();
 }
 
+void setCaption(QPushButton* button, const QString& caption) {
+    button->setText(caption);
+    button->setAccessibleName(caption);
+}
+
 double secondsBetween(platform::Clock::Duration from, platform::Clock::Duration to) {
     return std::chrono::duration<double>(to - from).count();
 }
@@ -91,11 +96,6 @@ Form1::Form1() : Form(QStringLiteral("Tessaly Calculator"), 3750, 1995) {
 
     StartSyncCommand->setFocus();
     setEndsProgramWhenClosed(true);
-}
-
-void Form1::setCaption(QPushButton* button, const QString& caption) {
-    button->setText(caption);
-    button->setAccessibleName(caption);
 }
 
 void Form1::StartSyncCommand_Click() {

@@ -63,8 +63,6 @@ class Form1 : public platform::Form {
     std::uint64_t cancels_ = 0;
     // The runs under way, nested ones included: the pointer is busy while there is one.
     int runsUnderWay_ = 0;
-
-    static void setCaption(QPushButton* button, const QString& caption);
 };
 
 // The average seconds per cycle as the window shows it: a leading blank for the sign and no more

@@ -80,21 +80,17 @@ QString numberText(double value) {
 QString compactNumberText(double value, int maxDigits, int maxLength) {
     if (!std::isfinite(value) || value == 0.0)
         return numberText(value);
-    double rounded = value;
-    for (int digits = std::max(maxDigits, 1); digits >= 1; --digits) {
-        rounded = QString::number(value, 'g', digits).toDouble();
-        const QString text = numberText(rounded);
-        if (text.size() <= maxLength)
-            return text;
+    // Large whole numbers are long in full even with one significant digit: then the exponent.
+    for (const bool exponent : {false, true}) {
+        for (int digits = std::max(maxDigits, 1); digits >= 1; --digits) {
+            const double rounded = QString::number(value, 'g', digits).toDouble();
+            const QString text =
+                exponent ? signedText(rounded, std::chars_format::scientific) : numberText(rounded);
+            if (text.size() <= maxLength || (exponent && digits == 1))
+                return text;
+        }
     }
-    // Large whole numbers are long in full even with one significant digit.
-    for (int digits = std::max(maxDigits, 1); digits >= 1; --digits) {
-        rounded = QString::number(value, 'g', digits).toDouble();
-        const QString text = signedText(rounded, std::chars_format::scientific);
-        if (text.size() <= maxLength || digits == 1)
-            return text;
-    }
-    return numberText(rounded);
+    Q_UNREACHABLE();
 }
 
 } // namespace platform
