@@ -1,5 +1,4 @@
 #include "platform/forms/runtime.h"
-#include "tessaly/command_line/mode.h"
 #include "tessaly/command_line/settings.h"
 #include "tessaly/form1.h"
 
