@@ -18,18 +18,9 @@
 namespace tessaly {
 namespace {
 
-QString resultText(const std::optional<std::int64_t>& result) {
-    // A run whose every cycle was skipped by a cancel has no result, and shows none.
-    return result ? QString::number(*result) : QString();
-}
-
 void setCaption(QPushButton* button, const QString& caption) {
     button->setText(caption);
     button->setAccessibleName(caption);
-}
-
-double secondsBetween(platform::Clock::Duration from, platform::Clock::Duration to) {
-    return std::chrono::duration<double>(to - from).count();
 }
 
 using platform::ErrorKind;
@@ -46,10 +37,6 @@ QString cyclesWords(const platform::Cause& cause) {
                           "A run can have at most %2 cycles.")
         .arg(platform::numberText(*cause.value).trimmed())
         .arg(mostCycles);
-}
-
-QString indexWords(const platform::Cause& cause) {
-    return cause.value ? beyond64BitsWords(*cause.value) : unreadableIndexWords(cause.typed);
 }
 
 } // namespace
@@ -124,6 +111,13 @@ void Form1::StartSyncCommand_Click() {
 
     const std::int32_t lastCycle = platform::toInt32(cycles, {cyclesInput.toString(), {}, cycles});
     std::optional<std::int64_t> result;
+    const auto showResult = [&](std::int64_t cyclesRun) {
+        // A run whose every cycle was skipped by a cancel has no result, and shows none.
+        ResultText(0).setText(result ? QString::number(*result) : QString());
+        const platform::Clock::Duration now = platform::activeClock().monotonic();
+        ResultText(1).setText(
+            averageText(std::chrono::duration<double>(now - start).count(), cyclesRun));
+    };
     bool cycleUncut = true;
     // 64 bits, so that a last cycle of 2147483647 still ends the loop.
     for (std::int64_t cycle = 1; cycle <= lastCycle; ++cycle) {
@@ -137,9 +131,7 @@ void Form1::StartSyncCommand_Click() {
         if (sum && cycleUncut)
             result = sum;
         if (cancel == 0 && cycleUncut) {
-            const platform::Clock::Duration now = platform::activeClock().monotonic();
-            ResultText(0).setText(resultText(result));
-            ResultText(1).setText(averageText(secondsBetween(start, now), cycle));
+            showResult(cycle);
             cntT->setText(QString::number(cycle));
         }
         platform::dispatchEvents();
@@ -149,13 +141,10 @@ void Form1::StartSyncCommand_Click() {
             break;
     }
 
-    const platform::Clock::Duration now = platform::activeClock().monotonic();
-    if (cancel == 0 && cycleUncut) {
-        ResultText(0).setText(resultText(result));
-        // Divided by the cycles that ran, which is the count as typed rounded to a whole number:
-        // the time of the two cycles of a count of 2.5 is shared by two, not by 2.5.
-        ResultText(1).setText(averageText(secondsBetween(start, now), lastCycle));
-    }
+    // Divided by the cycles that ran, which is the count as typed rounded to a whole number: the
+    // time of the two cycles of a count of 2.5 is shared by two, not by 2.5.
+    if (cancel == 0 && cycleUncut)
+        showResult(lastCycle);
     if (cancel == 0)
         showIdle();
     else
@@ -208,7 +197,8 @@ QString errorWords(const platform::RuntimeError& error) {
         if (cause.input == cyclesInput)
             return cyclesWords(cause);
         if (cause.input == indexInput)
-            return indexWords(cause);
+            return cause.value ? beyond64BitsWords(*cause.value)
+                               : unreadableIndexWords(cause.typed);
         return {};
     case ErrorKind::OutOfStackSpace:
         // An index within 64 bits nests a few dozen levels: only runs started inside runs go
