@@ -6,7 +6,6 @@
 #include "tessaly/command_line/compare.h"
 #include "tessaly/command_line/export.h"
 #include "tessaly/command_line/plot.h"
-#include "tessaly/command_line/progress.h"
 #include "tessaly/command_line/report.h"
 #include "tessaly/fibonacci.h"
 
