@@ -12,9 +12,16 @@
 namespace platform {
 
 std::optional<double> readableNumber(QStringView text) {
-    // Blanks, tabs and line feeds count for nothing wherever they stand, inside a number too.
-    QString compact = text.toString();
-    compact.removeIf([](QChar c) { return c == u' ' || c == u'\t' || c == u'\n'; });
+    // Blanks, tabs and line feeds count for nothing wherever they stand, inside a number too. The
+    // number ends at the first character outside ASCII, where the text may not even be valid
+    // UTF-16, which the pattern would refuse whole.
+    QString compact;
+    for (const QChar c : text) {
+        if (c.unicode() > 0x7f)
+            break;
+        if (c != u' ' && c != u'\t' && c != u'\n')
+            compact += c;
+    }
     // An exponent counts only when at least one digit follows its letter and sign.
     static const QRegularExpression pattern(
         QStringLiteral(R"(^([+-]?)([0-9]*)(?:\.([0-9]*))?(?:[eE]([+-]?)([0-9]+))?)"));

@@ -48,6 +48,7 @@ TEST(LeadingNumber, ReadsWhatATextStartsWith) {
         {u"1.7976931348623157e308", 1.7976931348623157e308},
         {u"\u0661\u0662", 0.0}, // digits of other scripts are not read
         {u"١", 0.0},
+        {u"12\xd800", 12.0}, // an unpaired half of a pair ends the number, not the reading
         {u"nan", 0.0},
         {u"inf", 0.0},
         {u"0x10", 0.0},
