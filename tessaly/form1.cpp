@@ -67,8 +67,7 @@ Form1::Form1() : Form(QStringLiteral("Tessaly Calculator"), 3750, 1995) {
 
     // The output boxes stand out from the input boxes on the face colour of the buttons.
     const platform::Colour face = platform::fromQColor(palette().color(QPalette::Button));
-    for (QWidget* output : {static_cast<QWidget*>(&ResultText(0)),
-                            static_cast<QWidget*>(&ResultText(1)), static_cast<QWidget*>(cntT)})
+    for (platform::TextBox* output : {&ResultText(0), &ResultText(1), cntT})
         platform::setBackColor(output, face);
 
     platform::connectHandler(StartSyncCommand, &QPushButton::clicked,
