@@ -1,5 +1,8 @@
 #include "platform/core/clock.h"
 
+#include <QTime>
+
+#include <cmath>
 #include <thread>
 
 namespace platform {
@@ -8,7 +11,13 @@ namespace {
 Clock* installed = nullptr;
 SystemClock::Sleeper sleeper = nullptr;
 
+constexpr double secondsPerDay = 86400.0;
+
 } // namespace
+
+double SystemClock::secondsSinceMidnight() {
+    return QTime::currentTime().msecsSinceStartOfDay() / 1000.0;
+}
 
 Clock::Duration SystemClock::monotonic() {
     return std::chrono::duration_cast<Duration>(
@@ -28,6 +37,13 @@ void SystemClock::setSleeper(Sleeper waits) {
     sleeper = waits;
 }
 
+FakeClock::FakeClock(double secondsSinceMidnight) : midnightOffset_(secondsSinceMidnight) {}
+
+double FakeClock::secondsSinceMidnight() {
+    const double elapsed = std::chrono::duration<double>(now_).count();
+    return std::fmod(midnightOffset_ + elapsed, secondsPerDay);
+}
+
 void FakeClock::sleepUntil(Duration deadline) {
     ++sleeps_;
     if (deadline > now_)
@@ -45,6 +61,10 @@ Clock& activeClock() {
 
 void setClock(Clock* clock) {
     installed = clock;
+}
+
+float clockSeconds() {
+    return static_cast<float>(activeClock().secondsSinceMidnight());
 }
 
 } // namespace platform

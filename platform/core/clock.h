@@ -11,6 +11,8 @@ class Clock {
     using Duration = std::chrono::nanoseconds;
 
     virtual ~Clock() = default;
+    // Seconds since local midnight, back to 0 at midnight.
+    virtual double secondsSinceMidnight() = 0;
     // Steady time from an arbitrary origin: for pauses and elapsed times.
     virtual Duration monotonic() = 0;
     // Waits without using the processor until monotonic() has reached the deadline. The system
@@ -21,6 +23,7 @@ class Clock {
 
 class SystemClock final : public Clock {
   public:
+    double secondsSinceMidnight() override;
     Duration monotonic() override;
     void sleepUntil(Duration deadline) override;
 
@@ -33,6 +36,9 @@ class SystemClock final : public Clock {
 // Moves only when told to, or when someone sleeps: a sleep jumps straight to its deadline.
 class FakeClock final : public Clock {
   public:
+    explicit FakeClock(double secondsSinceMidnight = 36000.0);
+
+    double secondsSinceMidnight() override;
     Duration monotonic() override { return now_; }
     void sleepUntil(Duration deadline) override;
 
@@ -40,6 +46,7 @@ class FakeClock final : public Clock {
     int sleeps() const { return sleeps_; }
 
   private:
+    double midnightOffset_;
     Duration now_{};
     int sleeps_ = 0;
 };
@@ -48,5 +55,8 @@ class FakeClock final : public Clock {
 Clock& activeClock();
 // Installs a clock (not owned); nullptr goes back to the system clock.
 void setClock(Clock* clock);
+
+// Seconds since midnight at single precision, as the programs read it.
+float clockSeconds();
 
 } // namespace platform

@@ -25,6 +25,7 @@ class WatchedClock final : public platform::Clock {
         QImage after;
     };
 
+    double secondsSinceMidnight() override { return real_.secondsSinceMidnight(); }
     Duration monotonic() override { return lastReading_ = real_.monotonic(); }
     void sleepUntil(Duration deadline) override {
         Pause pause{lastReading_, deadline, {}, picture(), {}};
@@ -84,6 +85,7 @@ TEST_F(Pacing, EveryStepWaitsOutItsPauseBeforeItDraws) {
 // outside can arrive during it.
 class ShortRealPauses final : public platform::Clock {
   public:
+    double secondsSinceMidnight() override { return fake_.secondsSinceMidnight(); }
     Duration monotonic() override { return fake_.monotonic(); }
     void sleepUntil(Duration deadline) override {
         ++pauses;

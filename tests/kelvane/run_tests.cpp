@@ -63,6 +63,17 @@ TEST_F(ExpansionRun, DesignSizeRunFromStartToEnd) {
     EXPECT_EQ(at(cx, cy - 58), rgb(0, 167, 255)); // particle 75: straight up, 57.7, age 9.97
 }
 
+TEST_F(ExpansionRun, ARunAcrossMidnightEndsEveryPause) {
+    platform::FakeClock lateEvening(86400.0 - 10.0); // 10 s before midnight
+    platform::setClock(&lateEvening);
+    atEveryStep();
+    simulate();
+    EXPECT_EQ(steps, 172);
+    EXPECT_EQ(lateEvening.sleeps(), 172);
+    EXPECT_LT(lateEvening.secondsSinceMidnight(), 60.0); // the day turned during the run
+    EXPECT_EQ(control().Tage->text(), QStringLiteral(" 15"));
+}
+
 TEST_F(ExpansionRun, LegendTakesTheRampAndLeavesSwatchZero) {
     const platform::Colour plain = platform::backColor(&control().Label3(0));
     simulate();

@@ -342,5 +342,12 @@ TEST_F(Window, RunsNestedDeeperThanTheStackAllowsEndInAnOrderlyError) {
     EXPECT_GT(deepest, 100);
 }
 
+TEST_F(Window, ElapsedTimeGoesOnAcrossMidnight) {
+    clock = platform::FakeClock(86399.0); // one second before midnight
+    start("1", "1");
+    ASSERT_LT(platform::clockSeconds(), 10.0f);
+    EXPECT_EQ(average(), QStringLiteral(" 3"));
+}
+
 } // namespace
 } // namespace tessaly::testing
