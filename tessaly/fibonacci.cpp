@@ -2,8 +2,7 @@
 
 #include "platform/core/errors.h"
 #include "platform/core/stack.h"
-
-#include <QString>
+#include "platform/core/text.h"
 
 #include <cmath>
 
@@ -41,9 +40,8 @@ class Recursion {
     Recursion(const std::int16_t& cancel, CallCount& count, Yield yield)
         : cancel_(cancel), count_(count), yield_(yield) {}
 
-    // Fibonacci for an index above 1, where the calls are counted. A whole index runs on
-    // integers, which subtract and compare exactly as the doubles would below 2^53. Throws
-    // Cancelled when a yield has set the flag; the count then stands as that dispatch left it.
+    // Fibonacci for an index above 1, where the calls are counted. Throws Cancelled when a yield
+    // has set the flag; the count then stands as that dispatch left it.
     template <class Index> Partial counted(Index n, std::int64_t untilDispatch) const;
 
   private:
@@ -123,7 +121,7 @@ std::int64_t countedFibonacci(double n, const std::int16_t& cancel, CallCount& c
 }
 
 bool beyond64Bits(double n) {
-    // F(92) is the largest Fibonacci number 64 bits hold; the comparisons fail for a NaN.
+    // The comparisons fail for a NaN.
     return !(wholeIndex(n) ? n <= largestExactIndex : n < largestExactIndex - 1);
 }
 
@@ -142,6 +140,26 @@ std::optional<std::uint64_t> countedCalls(double n) {
         current = next;
     }
     return current - 1;
+}
+
+QString largestIndexWords(double index) {
+    QString words = QStringLiteral("the largest index it can compute is %1").arg(largestExactIndex);
+    if (index != std::floor(index))
+        words += QStringLiteral(" (with a fraction, an index below %1)").arg(largestExactIndex - 1);
+    return words;
+}
+
+QString beyond64BitsWords(double index) {
+    return QStringLiteral("The Fibonacci number of index %1 is larger than this calculator can "
+                          "hold (64 bits); %2.")
+        .arg(platform::numberText(index).trimmed(), largestIndexWords(index));
+}
+
+QString unreadableIndexWords(const QString& typed) {
+    return QStringLiteral("The index you typed, %1, is too large to read as a number. The "
+                          "largest index this calculator can compute is %2.")
+        .arg(platform::quoteTyped(typed))
+        .arg(largestExactIndex);
 }
 
 } // namespace tessaly

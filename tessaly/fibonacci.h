@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QStringView>
 
 #include <cstdint>
@@ -62,5 +63,16 @@ bool beyond64Bits(double n);
 // bits, which hold it for every index whose number fits (F(93) - 1 for index 92); no value
 // beyond, where countedFibonacci makes no call.
 std::optional<std::uint64_t> countedCalls(double n);
+
+// "the largest index it can compute is 92", with the bound of an index with a fraction where the
+// index has one.
+QString largestIndexWords(double index);
+
+// What the calculator says of an index whose Fibonacci number needs more than 64 bits, in the
+// window and on the command line alike.
+QString beyond64BitsWords(double index);
+
+// What it says of an index typed with more digits than a number holds.
+QString unreadableIndexWords(const QString& typed);
 
 } // namespace tessaly

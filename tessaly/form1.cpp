@@ -8,42 +8,38 @@
 
 #include <QGuiApplication>
 #include <QPalette>
+#include <QScopeGuard>
 #include <QStyleHints>
 
 #include <chrono>
+#include <cstdint>
+#include <limits>
 
 namespace tessaly {
 namespace {
 
-QString resultText(const std::optional<std::int64_t>& result) {
-    // A run whose every cycle was skipped by a cancel has no result, and shows none.
-    return result ? platform::integerText(*result) : QString();
+void setCaption(QPushButton* button, const QString& caption) {
+    button->setText(caption);
+    button->setAccessibleName(caption);
 }
 
-double secondsBetween(platform::Clock::Duration from, platform::Clock::Duration to) {
-    return std::chrono::duration<double>(to - from).count();
+using platform::ErrorKind;
+
+constexpr auto mostCycles = std::numeric_limits<std::int32_t>::max();
+
+QString cyclesWords(const platform::Cause& cause) {
+    if (!cause.value)
+        return QStringLiteral("The number of cycles you typed, %1, is too large to read as a "
+                              "number. A run can have at most %2 cycles.")
+            .arg(platform::quoteTyped(cause.typed))
+            .arg(mostCycles);
+    return QStringLiteral("The number of cycles, %1, is more than this calculator can count. "
+                          "A run can have at most %2 cycles.")
+        .arg(platform::numberText(*cause.value).trimmed())
+        .arg(mostCycles);
 }
 
 } // namespace
-
-// The busy pointer over the window from the start of the outermost run to its end, however it
-// ends; the arrow in it still says that the buttons take a click.
-class Form1::BusyPointer {
-  public:
-    explicit BusyPointer(Form1& form) : form_(form) {
-        if (form_.runsUnderWay_++ == 0)
-            form_.setCursor(Qt::BusyCursor);
-    }
-    ~BusyPointer() {
-        if (--form_.runsUnderWay_ == 0)
-            form_.unsetCursor();
-    }
-    BusyPointer(const BusyPointer&) = delete;
-    BusyPointer& operator=(const BusyPointer&) = delete;
-
-  private:
-    Form1& form_;
-};
 
 // Ten characters, the leading blank included, fit the result box in the forms' font.
 constexpr int averageLength = 10;
@@ -71,8 +67,7 @@ Form1::Form1() : Form(QStringLiteral("Tessaly Calculator"), 3750, 1995) {
 
     // The output boxes stand out from the input boxes on the face colour of the buttons.
     const platform::Colour face = platform::fromQColor(palette().color(QPalette::Button));
-    for (QWidget* output : {static_cast<QWidget*>(&ResultText(0)),
-                            static_cast<QWidget*>(&ResultText(1)), static_cast<QWidget*>(cntT)})
+    for (platform::TextBox* output : {&ResultText(0), &ResultText(1), cntT})
         platform::setBackColor(output, face);
 
     platform::connectHandler(StartSyncCommand, &QPushButton::clicked,
@@ -89,13 +84,15 @@ Form1::Form1() : Form(QStringLiteral("Tessaly Calculator"), 3750, 1995) {
     setEndsProgramWhenClosed(true);
 }
 
-void Form1::setCaption(QPushButton* button, const QString& caption) {
-    button->setText(caption);
-    button->setAccessibleName(caption);
-}
-
 void Form1::StartSyncCommand_Click() {
-    const BusyPointer busy(*this);
+    // The busy pointer from the start of the outermost run to its end, however it ends; the arrow
+    // in it still says that the buttons take a click.
+    if (runsUnderWay_++ == 0)
+        setCursor(Qt::BusyCursor);
+    const auto idle = qScopeGuard([this] {
+        if (--runsUnderWay_ == 0)
+            unsetCursor();
+    });
     double cycles = platform::leadingNumber(nT->text(), cyclesInput.toString());
     if (cycles < 1)
         cycles = 1;
@@ -113,6 +110,13 @@ void Form1::StartSyncCommand_Click() {
 
     const std::int32_t lastCycle = platform::toInt32(cycles, {cyclesInput.toString(), {}, cycles});
     std::optional<std::int64_t> result;
+    const auto showResult = [&](std::int64_t cyclesRun) {
+        // A run whose every cycle was skipped by a cancel has no result, and shows none.
+        ResultText(0).setText(result ? QString::number(*result) : QString());
+        const platform::Clock::Duration now = platform::activeClock().monotonic();
+        ResultText(1).setText(
+            averageText(std::chrono::duration<double>(now - start).count(), cyclesRun));
+    };
     bool cycleUncut = true;
     // 64 bits, so that a last cycle of 2147483647 still ends the loop.
     for (std::int64_t cycle = 1; cycle <= lastCycle; ++cycle) {
@@ -126,10 +130,8 @@ void Form1::StartSyncCommand_Click() {
         if (sum && cycleUncut)
             result = sum;
         if (cancel == 0 && cycleUncut) {
-            const platform::Clock::Duration now = platform::activeClock().monotonic();
-            ResultText(0).setText(resultText(result));
-            ResultText(1).setText(averageText(secondsBetween(start, now), cycle));
-            cntT->setText(platform::integerText(cycle));
+            showResult(cycle);
+            cntT->setText(QString::number(cycle));
         }
         platform::dispatchEvents();
         // The cycles left after a cancel would show nothing, yet two billion of them keep a core
@@ -138,13 +140,10 @@ void Form1::StartSyncCommand_Click() {
             break;
     }
 
-    const platform::Clock::Duration now = platform::activeClock().monotonic();
-    if (cancel == 0 && cycleUncut) {
-        ResultText(0).setText(resultText(result));
-        // Divided by the cycles that ran, which is the count as typed rounded to a whole number:
-        // the time of the two cycles of a count of 2.5 is shared by two, not by 2.5.
-        ResultText(1).setText(averageText(secondsBetween(start, now), lastCycle));
-    }
+    // Divided by the cycles that ran, which is the count as typed rounded to a whole number: the
+    // time of the two cycles of a count of 2.5 is shared by two, not by 2.5.
+    if (cancel == 0 && cycleUncut)
+        showResult(lastCycle);
     if (cancel == 0)
         showIdle();
     else
@@ -186,6 +185,29 @@ void Form1::EndSyncCommand_Click() {
 
 std::int64_t Form1::Fibonacci(const double& n) {
     return countedFibonacci(n, cancel, cntx, platform::dispatchEvents);
+}
+
+QString errorWords(const platform::RuntimeError& error) {
+    if (!platform::hasInstance<Form1>())
+        return {};
+    const platform::Cause& cause = error.cause();
+    switch (error.kind()) {
+    case ErrorKind::Overflow:
+        if (cause.input == cyclesInput)
+            return cyclesWords(cause);
+        if (cause.input == indexInput)
+            return cause.value ? beyond64BitsWords(*cause.value)
+                               : unreadableIndexWords(cause.typed);
+        return {};
+    case ErrorKind::OutOfStackSpace:
+        // An index within 64 bits nests a few dozen levels: only runs started inside runs go
+        // this deep.
+        return QStringLiteral("Start was pressed during a run so many times that the runs, each "
+                              "waiting inside the one before, need more room than the program "
+                              "has. Let a run finish, or cancel it, before you press Start again.");
+    default:
+        return {};
+    }
 }
 
 } // namespace tessaly

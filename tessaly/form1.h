@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/core/clock.h"
+#include "platform/core/errors.h"
 #include "platform/forms/form.h"
 #include "tessaly/fibonacci.h"
 
@@ -62,13 +63,14 @@ class Form1 : public platform::Form {
     std::uint64_t cancels_ = 0;
     // The runs under way, nested ones included: the pointer is busy while there is one.
     int runsUnderWay_ = 0;
-    class BusyPointer;
-
-    static void setCaption(QPushButton* button, const QString& caption);
 };
 
 // The average seconds per cycle as the window shows it: a leading blank for the sign and no more
 // digits than the clock can honestly give.
 QString averageText(double seconds, std::int64_t cycles);
+
+// The calculator's words for a run-time error: what went wrong with the index or the number of
+// cycles in the window, and what to type instead. Empty where the window has nothing to add.
+QString errorWords(const platform::RuntimeError& error);
 
 } // namespace tessaly

@@ -1,7 +1,5 @@
 #include "platform/forms/runtime.h"
-#include "tessaly/command_line/mode.h"
 #include "tessaly/command_line/settings.h"
-#include "tessaly/error_words.h"
 #include "tessaly/form1.h"
 
 int main(int argc, char** argv) {

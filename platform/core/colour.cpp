@@ -3,33 +3,17 @@
 #include "platform/core/errors.h"
 
 #include <algorithm>
-#include <array>
 
 namespace platform {
 
 Colour paletteColour(int index) {
-    static constexpr std::array<std::array<int, 3>, 16> palette{{
-        {0, 0, 0},
-        {0, 0, 128},
-        {0, 128, 0},
-        {0, 128, 128},
-        {128, 0, 0},
-        {128, 0, 128},
-        {128, 128, 0},
-        {192, 192, 192},
-        {128, 128, 128},
-        {0, 0, 255},
-        {0, 255, 0},
-        {0, 255, 255},
-        {255, 0, 0},
-        {255, 0, 255},
-        {255, 255, 0},
-        {255, 255, 255},
-    }};
+    // As Colour values: blue, green, red from the high byte down.
+    static constexpr Colour palette[16] = {
+        0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0xc0c0c0,
+        0x808080, 0xff0000, 0x00ff00, 0xffff00, 0x0000ff, 0xff00ff, 0x00ffff, 0xffffff};
     if (index < 0 || index > 15)
         raiseBoundsError(QStringLiteral("There is no palette colour %1.").arg(index));
-    const auto& [r, g, b] = palette[static_cast<std::size_t>(index)];
-    return rgbColour(r, g, b);
+    return palette[index];
 }
 
 Colour rgbColour(int red, int green, int blue) {

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -57,9 +58,8 @@ void declareOptions(QCommandLineParser& parser, const QString& description, bool
     for (const ProgramOption& own : programOptions) {
         QCommandLineOption option(own.name, own.description);
         option.setValueName(own.valueName);
-        const bool added = parser.addOption(option);
+        [[maybe_unused]] const bool added = parser.addOption(option);
         Q_ASSERT_X(added, "declareOptions", "a program option takes a name already in use");
-        Q_UNUSED(added);
     }
     for (const QtOption& qt : qtOptions) {
         QCommandLineOption option(QString::fromLatin1(qt.name),
@@ -94,10 +94,8 @@ QString joinedQtValue(const QStringList& arguments) {
 QString programOptionProblem(const QStringList& arguments, const QCommandLineParser& parser,
                              const std::vector<ProgramOption>& programOptions) {
     const auto find = [&](const QString& name) -> const ProgramOption* {
-        for (const ProgramOption& own : programOptions)
-            if (own.name == name)
-                return &own;
-        return nullptr;
+        const auto own = std::ranges::find(programOptions, name, &ProgramOption::name);
+        return own == programOptions.end() ? nullptr : &*own;
     };
     const auto takesNextValue = [&](const QString& name) {
         if (const ProgramOption* own = find(name))

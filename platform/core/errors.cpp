@@ -1,5 +1,6 @@
 #include "platform/core/errors.h"
 
+#include <iterator>
 #include <utility>
 
 namespace platform {
@@ -8,44 +9,31 @@ RuntimeError::RuntimeError(ErrorKind kind, const QString& detail, Cause cause)
     : std::runtime_error(kindName(kind).toStdString()), kind_(kind), detail_(detail),
       cause_(std::move(cause)) {}
 
+namespace {
+
+// In the order of the kinds: a few technical words for the log, and what happened in plain words.
+constexpr const char* kindTexts[][2] = {
+    {"overflow", "A number in the program's work became larger than it can hold."},
+    {"floating-point fault",
+     "A calculation gave a number larger than the computer can hold, or no number at all."},
+    {"subscript out of range", "The program looked for an entry outside one of its tables. This "
+                               "is a fault in the program, not in what you typed."},
+    {"out of stack space", "The work nested deeper than the program has room for."},
+    {"window operation failed",
+     "The program could not carry out an operation on one of its windows."},
+    {"out of memory",
+     "The computer ran out of memory for this program. Closing other programs may help."},
+};
+static_assert(std::size(kindTexts) == static_cast<std::size_t>(ErrorKind::OutOfMemory) + 1);
+
+} // namespace
+
 QString kindName(ErrorKind kind) {
-    switch (kind) {
-    case ErrorKind::Overflow:
-        return QStringLiteral("overflow");
-    case ErrorKind::FloatFault:
-        return QStringLiteral("floating-point fault");
-    case ErrorKind::SubscriptOutOfRange:
-        return QStringLiteral("subscript out of range");
-    case ErrorKind::OutOfStackSpace:
-        return QStringLiteral("out of stack space");
-    case ErrorKind::ObjectCall:
-        return QStringLiteral("window operation failed");
-    case ErrorKind::OutOfMemory:
-        return QStringLiteral("out of memory");
-    }
-    return QStringLiteral("unknown run-time error");
+    return QString::fromLatin1(kindTexts[static_cast<int>(kind)][0]);
 }
 
 QString describe(ErrorKind kind) {
-    switch (kind) {
-    case ErrorKind::Overflow:
-        return QStringLiteral("A number in the program's work became larger than it can hold.");
-    case ErrorKind::FloatFault:
-        return QStringLiteral("A calculation gave a number larger than the computer can hold, or "
-                              "no number at all.");
-    case ErrorKind::SubscriptOutOfRange:
-        return QStringLiteral("The program looked for an entry outside one of its tables. This is "
-                              "a fault in the program, not in what you typed.");
-    case ErrorKind::OutOfStackSpace:
-        return QStringLiteral("The work nested deeper than the program has room for.");
-    case ErrorKind::ObjectCall:
-        return QStringLiteral("The program could not carry out an operation on one of its "
-                              "windows.");
-    case ErrorKind::OutOfMemory:
-        return QStringLiteral("The computer ran out of memory for this program. Closing other "
-                              "programs may help.");
-    }
-    return QStringLiteral("The program met an error it cannot recover from.");
+    return QString::fromLatin1(kindTexts[static_cast<int>(kind)][1]);
 }
 
 void raiseOverflow(const QString& detail, Cause cause) {

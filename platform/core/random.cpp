@@ -10,28 +10,22 @@ constexpr std::uint32_t fixedSeed = 0x6b656c76u;
 struct Sequence {
     std::mt19937 engine{fixedSeed};
     std::uint64_t draws = 0;
-};
-
-Sequence& sequence() {
-    static Sequence s;
-    return s;
-}
+} sequence;
 
 } // namespace
 
 float nextRandom() {
-    Sequence& s = sequence();
-    ++s.draws;
+    ++sequence.draws;
     // 24 random bits fill a float's mantissa exactly, so the result is uniform and below 1.
-    return static_cast<float>(s.engine() >> 8) * 0x1p-24f;
+    return static_cast<float>(sequence.engine() >> 8) * 0x1p-24f;
 }
 
 void resetRandom() {
-    sequence() = Sequence{};
+    sequence = Sequence{};
 }
 
 std::uint64_t randomDraws() {
-    return sequence().draws;
+    return sequence.draws;
 }
 
 } // namespace platform

@@ -23,13 +23,6 @@ constexpr std::size_t fallbackStack = 8 * MiB;
     return reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
 }
 
-std::size_t rlimitStack() {
-    rlimit limit{};
-    if (getrlimit(RLIMIT_STACK, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
-        return largestUsedStack;
-    return static_cast<std::size_t>(limit.rlim_cur);
-}
-
 } // namespace
 
 StackBounds stackBounds() {
@@ -46,8 +39,12 @@ StackBounds stackBounds() {
         }
     }
     // No word from the thread library: the limit, counted from where we stand now.
+    rlimit limit{};
+    const bool limited = getrlimit(RLIMIT_STACK, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY;
     const std::uintptr_t here = currentFrame();
-    const std::size_t size = std::min({rlimitStack(), fallbackStack, here});
+    const std::size_t size =
+        std::min({limited ? static_cast<std::size_t>(limit.rlim_cur) : largestUsedStack,
+                  fallbackStack, here});
     return {here - size, here};
 }
 

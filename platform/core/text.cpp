@@ -2,124 +2,53 @@
 
 #include "platform/core/errors.h"
 
+#include <QRegularExpression>
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <string>
 #include <system_error>
 
 namespace platform {
-namespace {
-
-bool isSkipped(QChar c) {
-    return c == u' ' || c == u'\t' || c == u'\n';
-}
-bool isDigit(QChar c) {
-    return c >= u'0' && c <= u'9';
-}
-
-// Walks a text, passing over the characters that never count.
-class Reader {
-  public:
-    explicit Reader(QStringView text) : text_(text) {}
-
-    QChar peek() {
-        while (pos_ < text_.size() && isSkipped(text_[pos_]))
-            ++pos_;
-        return pos_ < text_.size() ? text_[pos_] : QChar();
-    }
-    void take() { ++pos_; }
-    qsizetype position() const { return pos_; }
-    void rewind(qsizetype to) { pos_ = to; }
-
-  private:
-    QStringView text_;
-    qsizetype pos_ = 0;
-};
-
-} // namespace
 
 std::optional<double> readableNumber(QStringView text) {
-    Reader in(text);
-    std::string number;
-    number.reserve(32);
-
-    if (in.peek() == u'+') {
-        in.take();
-    } else if (in.peek() == u'-') {
-        number += '-';
-        in.take();
+    // Blanks, tabs and line feeds count for nothing wherever they stand, inside a number too. The
+    // number ends at the first character outside ASCII, where the text may not even be valid
+    // UTF-16, which the pattern would refuse whole.
+    QString compact;
+    for (const QChar c : text) {
+        if (c.unicode() > 0x7f)
+            break;
+        if (c != u' ' && c != u'\t' && c != u'\n')
+            compact += c;
     }
-
-    int integerDigits = 0;
-    int digits = 0;
-    int firstSignificant = -1; // position of the first non-zero digit among all digits
-    auto readDigits = [&](bool integerPart) {
-        while (isDigit(in.peek())) {
-            const char d = static_cast<char>(in.peek().unicode());
-            if (d != '0' && firstSignificant < 0)
-                firstSignificant = digits;
-            number += d;
-            ++digits;
-            if (integerPart)
-                ++integerDigits;
-            in.take();
-        }
-    };
-
-    readDigits(true);
-    if (in.peek() == u'.') {
-        number += '.';
-        in.take();
-        readDigits(false);
-    }
-    if (digits == 0)
+    // An exponent counts only when at least one digit follows its letter and sign.
+    static const QRegularExpression pattern(
+        QStringLiteral(R"(^([+-]?)([0-9]*)(?:\.([0-9]*))?(?:[eE]([+-]?)([0-9]+))?)"));
+    const QRegularExpressionMatch match = pattern.match(compact);
+    const QStringView whole = match.capturedView(2);
+    const QString digits = match.captured(2) + match.captured(3);
+    if (digits.isEmpty())
         return 0.0;
 
-    // An exponent counts only when at least one digit follows its letter and sign.
-    long long exponent = 0;
-    if (in.peek() == u'e' || in.peek() == u'E') {
-        const qsizetype mark = in.position();
-        in.take();
-        std::string tail = "e";
-        bool negative = false;
-        if (in.peek() == u'+' || in.peek() == u'-') {
-            negative = in.peek() == u'-';
-            tail += negative ? '-' : '+';
-            in.take();
-        }
-        bool any = false;
-        while (isDigit(in.peek())) {
-            const int d = in.peek().unicode() - u'0';
-            tail += static_cast<char>('0' + d);
-            exponent = std::min(exponent * 10 + d, 1'000'000'000LL);
-            any = true;
-            in.take();
-        }
-        if (any) {
-            number += tail;
-            if (negative)
-                exponent = -exponent;
-        } else {
-            in.rewind(mark);
-        }
-    }
-
-    if (firstSignificant < 0)
-        return number.front() == '-' ? -0.0 : 0.0;
-
+    // The parser takes a minus sign but no plus sign.
+    const QByteArray number = match.capturedView(0).mid(match.capturedView(1) == u"+").toLatin1();
     double value = 0.0;
-    const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
-    (void)end;
-    if (ec == std::errc::result_out_of_range) {
-        // The first significant digit stands for 10^order: at or above 1 the number was too
-        // large, below it too small, and a too-small number reads as 0.
-        const long long order = integerDigits - 1 - firstSignificant + exponent;
-        if (order >= 0)
-            return std::nullopt;
-        return number.front() == '-' ? -0.0 : 0.0;
-    }
-    return value;
+    if (std::from_chars(number.begin(), number.end(), value).ec != std::errc::result_out_of_range)
+        return value;
+    // The first significant digit stands for 10^order: at or above 1 the number was too large,
+    // below it too small, and a too-small number reads as 0.
+    long long exponent = 0;
+    for (const QChar d : match.capturedView(5))
+        exponent = std::min(exponent * 10 + (d.unicode() - u'0'), 1'000'000'000LL);
+    if (match.capturedView(4) == u"-")
+        exponent = -exponent;
+    const qsizetype zeros =
+        std::find_if(digits.begin(), digits.end(), [](QChar d) { return d != u'0'; }) -
+        digits.begin();
+    if (whole.size() - 1 - zeros + exponent >= 0)
+        return std::nullopt;
+    return match.capturedView(1) == u"-" ? -0.0 : 0.0;
 }
 
 double leadingNumber(QStringView text, const QString& input) {
@@ -158,25 +87,17 @@ QString numberText(double value) {
 QString compactNumberText(double value, int maxDigits, int maxLength) {
     if (!std::isfinite(value) || value == 0.0)
         return numberText(value);
-    double rounded = value;
-    for (int digits = std::max(maxDigits, 1); digits >= 1; --digits) {
-        rounded = QString::number(value, 'g', digits).toDouble();
-        const QString text = numberText(rounded);
-        if (text.size() <= maxLength)
-            return text;
+    // Large whole numbers are long in full even with one significant digit: then the exponent.
+    for (const bool exponent : {false, true}) {
+        for (int digits = std::max(maxDigits, 1); digits >= 1; --digits) {
+            const double rounded = QString::number(value, 'g', digits).toDouble();
+            const QString text =
+                exponent ? signedText(rounded, std::chars_format::scientific) : numberText(rounded);
+            if (text.size() <= maxLength || (exponent && digits == 1))
+                return text;
+        }
     }
-    // Large whole numbers are long in full even with one significant digit.
-    for (int digits = std::max(maxDigits, 1); digits >= 1; --digits) {
-        rounded = QString::number(value, 'g', digits).toDouble();
-        const QString text = signedText(rounded, std::chars_format::scientific);
-        if (text.size() <= maxLength || digits == 1)
-            return text;
-    }
-    return numberText(rounded);
-}
-
-QString integerText(std::int64_t value) {
-    return QString::number(value);
+    Q_UNREACHABLE();
 }
 
 } // namespace platform

@@ -3,7 +3,6 @@
 #include <QString>
 #include <QStringView>
 
-#include <cstdint>
 #include <optional>
 
 namespace platform {
@@ -29,8 +28,6 @@ QString numberText(double value);
 // and in exponent form where even one digit written out in full is too long. A maxLength below
 // 9 cannot always be met (" 1e-100").
 QString compactNumberText(double value, int maxDigits, int maxLength);
-
-QString integerText(std::int64_t value);
 
 // Exact, case-sensitive, untrimmed.
 inline bool compareText(QStringView a, QStringView b) {

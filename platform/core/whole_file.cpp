@@ -169,39 +169,37 @@ QString writeWhole(const QByteArray& path, const Encoder& encode, bool toDisk) {
     const int descriptor = openTemporary(target, temporary);
     if (descriptor < 0)
         return reason(errno);
-    const auto fail = [&](int error, bool open) {
+    bool open = true;
+    const auto fail = [&](const QString& why) {
         if (open)
             ::close(descriptor);
         ::unlink(temporary.constData());
-        return reason(error);
+        return why;
     };
     // The file it replaces keeps its permissions; a new one has what the umask left of 0666.
     if (target.mode && ::fchmod(descriptor, *target.mode) != 0)
-        return fail(errno, true);
+        return fail(reason(errno));
 
     DescriptorDevice device(descriptor);
     const QString encoded = encode(device);
     if (device.error() != 0)
-        return fail(device.error(), true);
-    if (!encoded.isEmpty()) {
-        ::close(descriptor);
-        ::unlink(temporary.constData());
-        return encoded;
-    }
+        return fail(reason(device.error()));
+    if (!encoded.isEmpty())
+        return fail(encoded);
     if (toDisk && checked(SystemCall::Sync, [&] { return ::fsync(descriptor); }) != 0)
-        return fail(errno, true);
-    // A file system that writes late (over a network) tells its failure at the close.
+        return fail(reason(errno));
+    // A file system that writes late (over a network) tells its failure at the close, after which
+    // the descriptor is gone either way.
+    open = false;
     if (checked(SystemCall::Close, [&] { return ::close(descriptor); }) != 0)
-        return fail(errno, false);
+        return fail(reason(errno));
     // Looked at again: something else may have been put there while the picture was made.
     struct stat status {};
-    if (::lstat(target.path.constData(), &status) == 0 && !S_ISREG(status.st_mode)) {
-        ::unlink(temporary.constData());
-        return kindWords(status.st_mode);
-    }
+    if (::lstat(target.path.constData(), &status) == 0 && !S_ISREG(status.st_mode))
+        return fail(kindWords(status.st_mode));
     if (checked(SystemCall::Rename,
                 [&] { return std::rename(temporary.constData(), target.path.constData()); }) != 0)
-        return fail(errno, false);
+        return fail(reason(errno));
     return {};
 }
 

@@ -1,4 +1,4 @@
-#include "tessaly/command_line/mode.h"
+#include "tessaly/command_line/settings.h"
 
 #include "platform/core/errors.h"
 #include "platform/core/stack.h"
@@ -6,12 +6,8 @@
 #include "tessaly/command_line/compare.h"
 #include "tessaly/command_line/export.h"
 #include "tessaly/command_line/plot.h"
-#include "tessaly/command_line/processor.h"
-#include "tessaly/command_line/progress.h"
 #include "tessaly/command_line/report.h"
-#include "tessaly/command_line/settings.h"
 #include "tessaly/fibonacci.h"
-#include "tessaly/limit_words.h"
 
 #include <cerrno>
 #include <chrono>

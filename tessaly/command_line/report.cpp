@@ -1,13 +1,16 @@
 #include "tessaly/command_line/report.h"
 
+#include <QDir>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-
 #include <QRegularExpression>
 #include <QStringList>
 
 #include <cmath>
+
+#include <sys/ioctl.h>
 
 namespace tessaly::command_line {
 
@@ -127,6 +130,162 @@ QByteArray jsonText(const QJsonObject& document) {
 
 QByteArray jsonReport(const Outcome& outcome, const QString& version, const QString& processor) {
     return jsonText(runObject(outcome, version, processor));
+}
+
+namespace {
+
+// The cores of Arm's own design (implementer 0x41) that Linux boards and servers carry, by part
+// number. Other implementers, and parts not listed, are reported by their numbers.
+struct Core {
+    int part;
+    const char* name;
+};
+constexpr Core armCores[] = {
+    {0xd03, "Cortex-A53"},  {0xd04, "Cortex-A35"},  {0xd05, "Cortex-A55"},  {0xd07, "Cortex-A57"},
+    {0xd08, "Cortex-A72"},  {0xd09, "Cortex-A73"},  {0xd0a, "Cortex-A75"},  {0xd0b, "Cortex-A76"},
+    {0xd0c, "Neoverse-N1"}, {0xd0d, "Cortex-A77"},  {0xd40, "Neoverse-V1"}, {0xd41, "Cortex-A78"},
+    {0xd44, "Cortex-X1"},   {0xd46, "Cortex-A510"}, {0xd47, "Cortex-A710"}, {0xd48, "Cortex-X2"},
+    {0xd49, "Neoverse-N2"}, {0xd4b, "Cortex-A78C"}, {0xd4f, "Neoverse-V2"},
+};
+
+// The first value given to the key in cpuinfo's "key : value" lines, simplified.
+std::optional<QString> firstValue(const QByteArray& cpuinfo, QByteArrayView key) {
+    for (const QByteArray& line : cpuinfo.split('\n')) {
+        const qsizetype colon = line.indexOf(':');
+        if (colon > 0 && line.left(colon).trimmed() == key) {
+            const QString value = QString::fromUtf8(line.mid(colon + 1)).simplified();
+            if (!value.isEmpty())
+                return value;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> coreName(const QByteArray& cpuinfo) {
+    const auto implementer = firstValue(cpuinfo, "CPU implementer");
+    const auto part = firstValue(cpuinfo, "CPU part");
+    if (!implementer || !part)
+        return std::nullopt;
+    bool isNumber = false;
+    if (implementer->toInt(&isNumber, 0) == 0x41 && isNumber) {
+        const int number = part->toInt(&isNumber, 0);
+        for (const Core& core : armCores)
+            if (isNumber && core.part == number)
+                return QString::fromLatin1(core.name);
+    }
+    return QStringLiteral("CPU implementer %1, part %2").arg(*implementer, *part);
+}
+
+QByteArray contents(const QString& path) {
+    QFile file(path);
+    // The kernel's files say they are empty: they are read to their end, not to their size.
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+QString processorModel(const QByteArray& cpuinfo) {
+    if (auto name = firstValue(cpuinfo, "model name"))
+        return *name;
+    if (auto name = coreName(cpuinfo))
+        return *name;
+    return QStringLiteral("unknown");
+}
+
+QString processorName(const QString& root) {
+    const QDir base(root);
+    // A device tree property is a string with its terminating NUL.
+    QByteArray model =
+        contents(base.filePath(QStringLiteral("sys/firmware/devicetree/base/model")));
+    if (const qsizetype end = model.indexOf('\0'); end >= 0)
+        model.truncate(end);
+    const QString board = QString::fromUtf8(model).simplified();
+    if (!board.isEmpty())
+        return board;
+    return processorModel(contents(base.filePath(QStringLiteral("proc/cpuinfo"))));
+}
+
+namespace {
+
+// The columns of the terminal behind the stream as they are now, 0 where it does not say.
+int terminalColumns(std::FILE* terminal) {
+    winsize size{};
+    return ioctl(fileno(terminal), TIOCGWINSZ, &size) == 0 ? size.ws_col : 0;
+}
+
+} // namespace
+
+QString durationText(double seconds) {
+    if (!std::isfinite(seconds) || seconds < 0)
+        return QStringLiteral("?");
+    if (seconds >= 59.95)
+        seconds = std::round(seconds);
+    if (seconds < 60)
+        return QStringLiteral("%1 s").arg(seconds, 0, 'f', 1);
+    // Hours beyond a day would be an estimate's noise, or a figure too large to be one.
+    if (seconds > 86400)
+        return QStringLiteral("more than a day");
+    const auto whole = static_cast<long long>(seconds);
+    if (whole < 3600)
+        return QStringLiteral("%1 min %2 s")
+            .arg(whole / 60)
+            .arg(whole % 60, 2, 10, QLatin1Char('0'));
+    return QStringLiteral("%1 h %2 min")
+        .arg(whole / 3600)
+        .arg(whole / 60 % 60, 2, 10, QLatin1Char('0'));
+}
+
+QString fittedLine(const QString& text, int columns) {
+    return columns > 0 ? text.left(columns - 1) : text;
+}
+
+QString progressText(std::int64_t cycle, std::int64_t cycles, double elapsed,
+                     std::optional<double> left) {
+    QString text = QStringLiteral("cycle %1 of %2, %3 elapsed")
+                       .arg(cycle)
+                       .arg(cycles)
+                       .arg(durationText(elapsed));
+    if (left)
+        text += QStringLiteral(", %1 left").arg(durationText(*left));
+    return text;
+}
+
+ProgressLine::ProgressLine(std::FILE* terminal, double callsPerCycle, std::int64_t cycles)
+    : terminal_(terminal), callsPerCycle_(callsPerCycle), cycles_(cycles) {}
+
+void ProgressLine::update(std::int64_t cycle, double callsDone) {
+    const Clock::time_point now = Clock::now();
+    if (now - drawn_ < std::chrono::milliseconds(200))
+        return;
+    drawn_ = now;
+    const double elapsed = std::chrono::duration<double>(now - start_).count();
+    // By the calls where a cycle has any, which tells the time left within a cycle; by the cycles
+    // where none has.
+    const double total = callsPerCycle_ * static_cast<double>(cycles_);
+    std::optional<double> left;
+    if (callsPerCycle_ > 0 && callsDone > 0 && std::isfinite(total))
+        left = elapsed * (total - callsDone) / callsDone;
+    else if (callsPerCycle_ == 0 && cycle > 1)
+        left = elapsed * static_cast<double>(cycles_ - cycle + 1) / static_cast<double>(cycle - 1);
+    // Back to the line's start, the text cut to the terminal's width as it is now, and the rest of
+    // the line and of the screen erased. The cursor then waits at the line's start: a terminal
+    // that rewraps its lines when it is made narrower keeps it on the first of the rows the last
+    // line became, so that the erase takes all of them.
+    const QString line =
+        QLatin1Char('\r') +
+        fittedLine(progressText(cycle, cycles_, elapsed, left), terminalColumns(terminal_)) +
+        QStringLiteral("\x1b[J\r");
+    std::fputs(line.toUtf8().constData(), terminal_);
+    std::fflush(terminal_);
+    shown_ = true;
+}
+
+void ProgressLine::clear() {
+    if (!shown_)
+        return;
+    std::fputs("\r\x1b[J", terminal_);
+    std::fflush(terminal_);
+    shown_ = false;
 }
 
 } // namespace tessaly::command_line

@@ -2,7 +2,6 @@
 
 #include "platform/core/command_line.h"
 #include "tessaly/fibonacci.h"
-#include "tessaly/limit_words.h"
 
 #include <QRegularExpression>
 

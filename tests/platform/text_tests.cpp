@@ -48,6 +48,7 @@ TEST(LeadingNumber, ReadsWhatATextStartsWith) {
         {u"1.7976931348623157e308", 1.7976931348623157e308},
         {u"\u0661\u0662", 0.0}, // digits of other scripts are not read
         {u"١", 0.0},
+        {u"12\xd800", 12.0}, // an unpaired half of a pair ends the number, not the reading
         {u"nan", 0.0},
         {u"inf", 0.0},
         {u"0x10", 0.0},
@@ -139,8 +140,6 @@ TEST(CompareText, IsExact) {
     EXPECT_TRUE(compareText(u"Yes", u"Yes"));
     for (const char16_t* other : {u"yes", u"YES", u"Yes ", u" Yes", u"", u"No"})
         EXPECT_FALSE(compareText(u"Yes", QStringView(other)));
-    EXPECT_EQ(integerText(-42), "-42");
-    EXPECT_EQ(integerText(2971215073LL), "2971215073");
 }
 
 } // namespace

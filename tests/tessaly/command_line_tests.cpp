@@ -1,4 +1,3 @@
-#include "tessaly/command_line/progress.h"
 #include "tessaly/command_line/report.h"
 #include "tessaly/command_line/settings.h"
 #include "tessaly/fibonacci.h"

@@ -13,7 +13,7 @@ std::vector<QString> fibonacciTexts(int lastIndex) {
     std::vector<QString> texts;
     std::int64_t a = 0, b = 1;
     for (int i = 0; i <= lastIndex; ++i) {
-        texts.push_back(platform::integerText(a));
+        texts.push_back(QString::number(a));
         const std::int64_t next = a + b;
         a = b;
         b = next;

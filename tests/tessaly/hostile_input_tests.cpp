@@ -1,5 +1,4 @@
 #include "platform/core/stack.h"
-#include "tessaly/error_words.h"
 #include "tests/tessaly/tessaly_fixture.h"
 
 #include <new>

@@ -1,4 +1,4 @@
-#include "tessaly/command_line/processor.h"
+#include "tessaly/command_line/report.h"
 
 #include <gtest/gtest.h>
 
