@@ -130,9 +130,9 @@ run "--export-markdown into no folder" 1 --index 5 --export-markdown "$work/none
 said "--export-markdown into no folder" "cannot write the Markdown table to '$work/none/a.md': " "$work/err"
 said "--export-markdown into no folder: the figures all the same" "Fibonacci number of index 5: 5" "$work/out"
 
-# A signal while a cycle of index 45 runs: the status of the signal, what finished, and an end
-# well within the bound (a cycle of index 45 takes many seconds). A signal after some cycles have
-# finished is the full pipe's, below.
+# A signal while a cycle of index 45 runs: the status of the signal, and what finished. A cycle of
+# index 45 takes seconds, so "0 of 2 cycles" shows that the recursion itself heard the signal, with
+# no clock to read. A signal after some cycles have finished is the full pipe's, below.
 set -m
 interrupt() { # SIGNAL ARGUMENTS...
     local signal=$1 tries
@@ -148,13 +148,9 @@ interrupt() { # SIGNAL ARGUMENTS...
         kill -0 "$pid" 2>/dev/null || break
         sleep 0.01
     done
-    local sent=$(date +%s%N)
     kill "-$signal" "$pid"
     wait "$pid"
     status=$?
-    took=$((($(date +%s%N) - sent) / 1000000))
-    [ "$took" -lt 2000 ] && ok "$signal: ended $took ms after it" ||
-        fail "$signal: ended only $took ms after it"
 }
 interrupt INT --index 45 --cycles 2
 expect_equal "SIGINT at index 45: status" 130 "$status"
