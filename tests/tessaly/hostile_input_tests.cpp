@@ -80,7 +80,6 @@ TEST_F(HostileInput, TypedTexts) {
          "The Fibonacci number of index 91.5 is larger than this calculator can hold (64 bits); "
          "the largest index it can compute is 92 (with a fraction, an index below 91)."},
         // Into the cycles box.
-        {"no cycles", "1", "", "1", "1"},
         {"cycles of blanks only", "1", "   ", "1", "1"},
         {"cycles too large", "1", "1e309", "No result", "0",
          "The number of cycles you typed, \"1e309\", is too large to read as a number. A run can "
@@ -93,7 +92,6 @@ TEST_F(HostileInput, TypedTexts) {
          "characters), is too large to read as a number. A run can have at most 2147483647 "
          "cycles."},
         {"cycles of a number and 9998 letters", "1", longTail, "1", "12"},
-        {"cycles then garbage", "1", "3 cycles", "1", "3"},
         // Read after the boxes were set to "0" and the button to "Cancel".
         {"cycles just beyond 32 bits", "1", "2147483648", "0", "0", cycles2147483648},
         {"cycles negative beyond 32 bits", "1", "-1e10", "1", "1"},
