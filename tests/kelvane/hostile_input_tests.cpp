@@ -50,18 +50,16 @@ std::vector<Hostile> rows() {
         {"Tnc", "1e-300", Seen::Animation},
         {"Tnc", "1e300", Seen::Animation},
         {"Tnc", "1.7e308", Seen::FloatError}, // the distance of a particle leaves the double range
-        // The toggles: only exactly "Yes" is dynamic, and only exactly "No" spreads evenly; what
-        // a click makes of any text is the control window tests' to check.
+        // The toggles: only exactly "Yes" is dynamic, and only exactly "No" spreads evenly (the
+        // exact comparison's own table has the cases and the blanks); what a click makes of any
+        // text is the control window tests' to check.
         {"TDynamic", "", Seen::Animation},
         {"TDynamic", repeated(10000, 'Y'), Seen::Animation},
         {"TDynamic", "\uff39\uff45\uff53", Seen::Animation}, // a full-width Yes
-        {"TDynamic", "Yes\n", Seen::Animation},
         {"TDynamic", "Yes please", Seen::Animation},
         {"TRandom", "", Seen::Animation},
-        {"TRandom", "no", Seen::Animation},
         {"TRandom", repeated(10000, 'N'), Seen::Animation},
         {"TRandom", "N\u043e", Seen::Animation}, // the o is Cyrillic
-        {"TRandom", "No\t", Seen::Animation},
         {"TRandom", "No way", Seen::Animation},
     };
 }
