@@ -29,7 +29,8 @@ run() {
     echo "$status" >"$work/$side.status"
 }
 
-# Words and statuses, whatever the processor. PROGRAM|ARGUMENTS
+# Words and statuses, whatever the processor: the version, and numbers at the edges of what is
+# read and held. PROGRAM|ARGUMENTS
 while IFS='|' read -r program arguments; do
     read -ra argv <<<"$arguments"
     for side in reference other; do
@@ -44,15 +45,9 @@ while IFS='|' read -r program arguments; do
     done
 done <<'ROWS'
 kelvane|--version
-kelvane|--factor 0 --render zero.png
-kelvane|--size 640 --render unsized.png
-kelvane|--render no/such/folder/picture.png
-kelvane|--bogus
 tessaly|--version
 tessaly|--index 1e999
 tessaly|--index 93
-tessaly|--index abc
-tessaly|--index 5 --cycles 0
 ROWS
 
 # The numbers of a timed run; the seconds are the processor's own.

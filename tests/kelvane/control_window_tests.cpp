@@ -233,14 +233,5 @@ TEST_F(ControlWindow, SimulatePlacesTheDisplayBesideTheControlWindowAndOnItsScre
     EXPECT_FALSE(platform::programEnded());
 }
 
-TEST_F(ControlWindow, ClosingTheDisplayOnlyHidesIt) {
-    control().Tnc->setText(QStringLiteral("0"));
-    simulate();
-    display().close();
-    EXPECT_FALSE(platform::programEnded());
-    simulate();
-    EXPECT_TRUE(display().isVisible());
-}
-
 } // namespace
 } // namespace kelvane::testing

@@ -1,6 +1,7 @@
 #include "kelvane/forms/form2.h"
 #include "platform/forms/qt_colour.h"
 #include "platform/forms/runtime.h"
+#include "tests/support/program_test.h"
 
 #include <QApplication>
 
@@ -35,13 +36,8 @@ class ScarceDisplay : public Display {
     ScarceDisplay() : Display(scarceImage) {}
 };
 
-class Surface : public ::testing::Test {
+class Surface : public platform::testing::ProgramTest {
   protected:
-    void SetUp() override { resetProgram(); }
-    void TearDown() override {
-        setErrorReporter(nullptr);
-        resetProgram();
-    }
     Display& canvas() { return ensureInstance<Display>(); }
     QRgb at(int x, int y) { return canvas().picture().pixel(x, y); }
     QRgb background() { return toRgb(canvas().backgroundColour()) | 0xff000000u; }
@@ -100,8 +96,6 @@ TEST_F(Surface, AnyBlockOfFourPointsIsAWholeSquare) {
 }
 
 TEST_F(Surface, AnImageTooLargeForMemoryIsARunTimeErrorAndNothingIsWrittenOutside) {
-    std::vector<ErrorKind> errors;
-    setErrorReporter([&](const RuntimeError& error) { errors.push_back(error.kind()); });
     const std::function<void(kelvane::Form2&)> draws[] = {
         [](kelvane::Form2& c) { c.pset(150, 150, paletteColour(12)); },
         [](kelvane::Form2& c) { c.pset(5, 5, paletteColour(12)); },
@@ -160,8 +154,6 @@ TEST_F(Surface, ThePictureFollowsTheWindowAndShrinksAtAClear) {
 // A window wider or taller than its design size, but no larger in area: a clear needs memory for
 // the window, not for the design size and the window's together.
 TEST_F(Surface, AClearTakesNoMoreMemoryThanTheWindow) {
-    std::vector<ErrorKind> errors;
-    setErrorReporter([&](const RuntimeError& error) { errors.push_back(error.kind()); });
     for (const QSize window : {QSize(400, 20), QSize(20, 400), QSize(10000, 1)}) {
         resetProgram();
         auto& scarce = ensureInstance<ScarceDisplay>();

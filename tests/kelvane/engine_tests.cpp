@@ -227,8 +227,11 @@ TEST_F(EngineSetup, EveryStepDrawsItsShareThenShowsTheAgeAndDispatchesOnce) {
         unsigned draws;
     };
     const Row rows[] = {
-        {"Yes", 364, 172, 2, 1208, 151}, {"No", 364, 172, 0, 604, 302}, {"yes", 30, 5, 0, 604, 302},
+        {"Yes", 364, 172, 2, 1208, 151}, {"No", 364, 172, 0, 604, 302},
+        {"yes", 30, 5, 0, 604, 302},     {"Yes", 26, 3, 2, 1208, 151},
+        {"Yes", 24, 2, 2, 1208, 151},    {"Yes", 23, 1, 2, 1208, 151},
         {"Yes", 22, 1, 2, 1208, 151},    {"Yes", 21, 0, 0, 0, 151},
+        {"Yes", 5, 0, 0, 0, 151},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(std::string(row.dynamic) + " " + std::to_string(row.height));

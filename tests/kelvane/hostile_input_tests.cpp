@@ -28,7 +28,8 @@ QString repeated(int count, char c) {
 std::vector<Hostile> rows() {
     return {
         // The expansion factor: the leading number counts, blanks, tabs and line feeds anywhere
-        // are passed over, and a number out of the double range is the overflow error.
+        // are passed over, and a number out of the double range is the overflow error. How every
+        // other text reads is the number reader's table; here, what each kind of reading shows.
         {"Tnc", "", Seen::Message},
         {"Tnc", "0", Seen::Message},
         {"Tnc", "-2", Seen::Message},
@@ -37,46 +38,28 @@ std::vector<Hostile> rows() {
         {"Tnc", "1e309", Seen::OverflowError},
         {"Tnc", "-1e309", Seen::OverflowError},
         {"Tnc", "nan", Seen::Message},
-        {"Tnc", "NaN", Seen::Message},
-        {"Tnc", "inf", Seen::Message},
-        {"Tnc", "-Infinity", Seen::Message},
         {"Tnc", repeated(10000, 'x'), Seen::Message},
         {"Tnc", repeated(10000, '9'), Seen::OverflowError},
         {"Tnc", "0." + repeated(9997, '0') + "1", Seen::Message}, // too small: reads as 0
         {"Tnc", "1" + repeated(9999, ' '), Seen::Animation},
-        {"Tnc", "\u03b4\u03ad\u03ba\u03b1", Seen::Message}, // ten, in Greek
-        {"Tnc", "\uff13", Seen::Message},                   // a full-width 3
-        {"Tnc", "\u0663", Seen::Message},                   // an Arabic-Indic 3
-        {"Tnc", "\u4e8c", Seen::Message},                   // two, in Chinese
+        {"Tnc", "\u0663", Seen::Message}, // an Arabic-Indic 3
         {"Tnc", "\t2\n", Seen::Animation},
-        {"Tnc", QStringLiteral("\x01"), Seen::Message},
-        {"Tnc", QStringLiteral("\r1"), Seen::Message},
         {"Tnc", QStringLiteral("2\x07\x1b[0m"), Seen::Animation},
         {"Tnc", QString(QChar(0)) + "1", Seen::Message},
         {"Tnc", "2abc", Seen::Animation},
-        {"Tnc", "1,5", Seen::Animation},
-        {"Tnc", "3.5.6", Seen::Animation},
-        {"Tnc", "1 000", Seen::Animation},
-        {"Tnc", "1e5e5", Seen::Animation},
-        {"Tnc", "0x10", Seen::Message},
-        {"Tnc", "+-1", Seen::Message},
         {"Tnc", "1e-300", Seen::Animation},
         {"Tnc", "1e300", Seen::Animation},
         {"Tnc", "1.7e308", Seen::FloatError}, // the distance of a particle leaves the double range
-        // The toggles: only exactly "Yes" is dynamic, and only exactly "No" spreads evenly; what
-        // a click makes of any text is the control window tests' to check.
+        // The toggles: only exactly "Yes" is dynamic, and only exactly "No" spreads evenly (the
+        // exact comparison's own table has the cases and the blanks); what a click makes of any
+        // text is the control window tests' to check.
         {"TDynamic", "", Seen::Animation},
         {"TDynamic", repeated(10000, 'Y'), Seen::Animation},
         {"TDynamic", "\uff39\uff45\uff53", Seen::Animation}, // a full-width Yes
-        {"TDynamic", "Yes\n", Seen::Animation},
-        {"TDynamic", QStringLiteral("Yes\x01"), Seen::Animation},
         {"TDynamic", "Yes please", Seen::Animation},
         {"TRandom", "", Seen::Animation},
-        {"TRandom", "no", Seen::Animation},
         {"TRandom", repeated(10000, 'N'), Seen::Animation},
         {"TRandom", "N\u043e", Seen::Animation}, // the o is Cyrillic
-        {"TRandom", "No\t", Seen::Animation},
-        {"TRandom", QStringLiteral("\x7fNo"), Seen::Animation},
         {"TRandom", "No way", Seen::Animation},
     };
 }

@@ -321,25 +321,6 @@ TEST_F(ExpansionRun, EveryProductIsRoundedBeforeItIsAdded) {
     EXPECT_EQ(Module1::ShownY(0), 21.12280701754386); // fused: 21.122807017543863
 }
 
-TEST_F(ExpansionRun, ShortDisplaysRunFewOrNoSteps) {
-    const std::pair<int, int> rows[] = {{21, 0}, {22, 1}, {23, 1}, {24, 2}, {26, 3}, {5, 0}};
-    for (const auto& [height, expectedSteps] : rows) {
-        restart();
-        display().resize(410, height);
-        atEveryStep();
-        simulate();
-        EXPECT_EQ(steps, expectedSteps) << height;
-        EXPECT_EQ(platform::randomDraws(), 151u) << height;
-        EXPECT_NE(platform::backColor(&control().Label3(1)),
-                  platform::backColor(&control().Label3(0)));
-        if (expectedSteps == 0) {
-            EXPECT_TRUE(drawn(display().picture(), background()).empty()) << height;
-            EXPECT_EQ(control().Tage->text(), QStringLiteral("0"));
-        }
-        EXPECT_TRUE(errors.empty());
-    }
-}
-
 TEST_F(ExpansionRun, TwipScaleTakesTheOuterSizeAndRunsManyFinerSteps) {
     display().setScaleMode(platform::Twips);
     display().show();

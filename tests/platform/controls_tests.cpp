@@ -1,7 +1,6 @@
 #include "platform/forms/form.h"
 #include "platform/forms/runtime.h"
 #include "tests/platform/test_form.h"
-#include "tests/support/fit.h"
 
 #include <QPushButton>
 #include <QTest>
@@ -30,21 +29,6 @@ TEST_F(Controls, TextBoxReportsClicksNotTyping) {
     EXPECT_EQ(clicks, 1);
     QTest::mouseClick(form.box, Qt::RightButton);
     EXPECT_EQ(clicks, 1);
-}
-
-TEST_F(Controls, ATextWiderThanItsBoxShowsItsBeginning) {
-    auto& form = ensureInstance<TestForm>();
-    form.show();
-    const QString whole = QStringLiteral(" 0.000813895123456789");
-    const QString beginning = whole.left(4);
-    const int width = fit::inkOf(*form.box, beginning).right() + 1;
-    form.box->setText(whole);
-    EXPECT_EQ(form.box->cursorPosition(), 0);
-    const QImage shown = form.box->grab().toImage();
-    form.box->setText(beginning);
-    // The first characters are drawn in the same place whether or not the rest follows.
-    const QImage start = form.box->grab().toImage();
-    EXPECT_EQ(shown.copy(0, 0, width, shown.height()), start.copy(0, 0, width, start.height()));
 }
 
 TEST_F(Controls, GeometryInTwips) {

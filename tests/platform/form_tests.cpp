@@ -58,6 +58,7 @@ TEST(TextBoxShowing, ATextCutAtTheEdgeEndsInAnEllipsisUntilEdited) {
         box.setText(whole);
         EXPECT_EQ(shown(box), expected) << number;
         EXPECT_EQ(box.text(), whole);
+        EXPECT_EQ(box.cursorPosition(), 0); // edited, it shows its beginning too
 
         box.selectAll();
         box.copy();

@@ -22,6 +22,7 @@ TEST(LeadingNumber, ReadsWhatATextStartsWith) {
         {u"  42", 42.0},
         {u"\t\n7", 7.0},
         {u"1 2 3", 123.0}, // blanks inside count for nothing
+        {u"\t1\n2", 12.0},
         {u"- 5", -5.0},
         {u"+3", 3.0},
         {u"2.5", 2.5},
@@ -36,9 +37,14 @@ TEST(LeadingNumber, ReadsWhatATextStartsWith) {
         {u"1 e 2", 100.0},
         {u"1e", 1.0}, // an exponent needs a digit
         {u"1e+", 1.0},
+        {u"1e5e5", 100000.0},
         {u"1ex", 1.0},
         {u"12abc", 12.0},
         {u"3\r4", 3.0}, // a carriage return is not skipped
+        {u"\r12", 0.0},
+        {u"\x01"
+         u"12",
+         0.0},
         {u"-", 0.0},
         {u".", 0.0},
         {u"+-1", 0.0},
@@ -48,9 +54,13 @@ TEST(LeadingNumber, ReadsWhatATextStartsWith) {
         {u"1.7976931348623157e308", 1.7976931348623157e308},
         {u"\u0661\u0662", 0.0}, // digits of other scripts are not read
         {u"١", 0.0},
+        {u"\uff11\uff12", 0.0}, // full-width
+        {u"二十", 0.0},
         {u"12\xd800", 12.0}, // an unpaired half of a pair ends the number, not the reading
         {u"nan", 0.0},
         {u"inf", 0.0},
+        {u"NaN", 0.0},
+        {u"-Infinity", 0.0},
         {u"0x10", 0.0},
         {u"00012", 12.0},
     };

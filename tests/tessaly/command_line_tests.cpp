@@ -67,8 +67,6 @@ TEST(CommandLineSettings, WhatTheOptionsAskFor) {
         {{"--index", "1e999"}, "index too large to read, cycles 1"},
         {{"--index", "40x"}, nullptr, "--index: '40x' is not a number."},
         {{"--index", ""}, nullptr, "--index: '' is not a number."},
-        {{"--index", "0x10"}, nullptr, "not a number"},
-        {{"--index", " 4"}, nullptr, "not a number"},
         {{"--index", "5\n"}, nullptr, "--index: '5\\n' is not a number."},
         {{"--index", "4", "--cycles", "3\n"}, nullptr, "not '3\\n'"},
         {{"--index", "4", "--cycles", "-3"}, nullptr, "from 1 to 1000000, not '-3'"},

@@ -38,7 +38,8 @@ const QString nestedRuns = QStringLiteral(
 
 // What a user sees after typing texts into the boxes and pressing "Start": the result and the
 // cycles done, or the report of a run-time error, which ends the program. An error while reading
-// leaves the boxes untouched.
+// leaves the boxes untouched. How every other text reads is the number reader's table; here,
+// what each kind of reading shows.
 TEST_F(HostileInput, TypedTexts) {
     struct Row {
         const char* name;
@@ -61,21 +62,13 @@ TEST_F(HostileInput, TypedTexts) {
          "The index you typed, \"-1e309\", is too large to read as a number. The largest index "
          "this calculator can compute is 92."},
         {"nan", "nan", "1", "0", "1"},
-        {"inf", "inf", "1", "0", "1"},
-        {"-inf", "-inf", "1", "0", "1"},
         {"10000 digits", tooLong, "1", "No result", "0",
          "The index you typed, \"777777777777777777777777777777\u2026\" (10000 characters), is "
          "too large to read as a number. The largest index this calculator can compute is 92."},
         {"a number and 9998 letters", longTail, "1", "144", "1"},
         {"Arabic-Indic digits", QStringLiteral("٣٤"), "1", "0", "1"},
-        {"full-width digits", QStringLiteral("１２"), "1", "0", "1"},
-        {"ideographs", QStringLiteral("二十"), "1", "0", "1"},
         {"tab and line feed inside", "\t1\n2", "1", "144", "1"},
-        {"carriage return first", "\r12", "1", "0", "1"},
-        {"control character first", "\00112", "1", "0", "1"}, // octal escapes stop at 3 digits
         {"number then garbage", "12abc", "1", "144", "1"},
-        {"dangling exponent", "7e+", "1", "13", "1"},
-        {"two decimal points", "3.5.1", "1", "5", "1"},
         {"negative, huge", "-1e17", "1", "1", "1"},
         // Numbers beyond 64 bits: refused at once rather than after centuries of calls.
         {"never reaches a base case", "1e17", "1", "0", "0", beyond64Bits(QStringLiteral("1e+17"))},
@@ -87,7 +80,6 @@ TEST_F(HostileInput, TypedTexts) {
          "The Fibonacci number of index 91.5 is larger than this calculator can hold (64 bits); "
          "the largest index it can compute is 92 (with a fraction, an index below 91)."},
         // Into the cycles box.
-        {"no cycles", "1", "", "1", "1"},
         {"cycles of blanks only", "1", "   ", "1", "1"},
         {"cycles too large", "1", "1e309", "No result", "0",
          "The number of cycles you typed, \"1e309\", is too large to read as a number. A run can "
@@ -95,17 +87,11 @@ TEST_F(HostileInput, TypedTexts) {
         {"cycles too large, negative", "1", "-1e309", "No result", "0",
          "The number of cycles you typed, \"-1e309\", is too large to read as a number. A run "
          "can have at most 2147483647 cycles."},
-        {"nan cycles", "1", "nan", "1", "1"},
-        {"inf cycles", "1", "inf", "1", "1"},
         {"10000 digits of cycles", "1", tooLong, "No result", "0",
          "The number of cycles you typed, \"777777777777777777777777777777\u2026\" (10000 "
          "characters), is too large to read as a number. A run can have at most 2147483647 "
          "cycles."},
         {"cycles of a number and 9998 letters", "1", longTail, "1", "12"},
-        {"cycles in Arabic-Indic digits", "1", QStringLiteral("٣"), "1", "1"},
-        {"cycles with a tab and line feed inside", "1", "\t1\n2", "1", "12"},
-        {"cycles after a control character", "1", "\0013", "1", "1"},
-        {"cycles then garbage", "1", "3 cycles", "1", "3"},
         // Read after the boxes were set to "0" and the button to "Cancel".
         {"cycles just beyond 32 bits", "1", "2147483648", "0", "0", cycles2147483648},
         {"cycles negative beyond 32 bits", "1", "-1e10", "1", "1"},
