@@ -1,7 +1,6 @@
 #include "platform/core/clock.h"
 #include "platform/core/command_line.h"
 #include "platform/forms/frame_extents.h"
-#include "platform/forms/pause.h"
 #include "platform/forms/runtime.h"
 #include "platform/forms/window_system.h"
 

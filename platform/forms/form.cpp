@@ -218,14 +218,6 @@ void Form::setScaleMode(std::int16_t mode) {
     scaleMode_ = mode;
 }
 
-float Form::scaleWidth() const {
-    return static_cast<float>(scaleMode_ == Pixels ? width() : width() * twipsPerPixelX());
-}
-
-float Form::scaleHeight() const {
-    return static_cast<float>(scaleMode_ == Pixels ? height() : height() * twipsPerPixelY());
-}
-
 void Form::place(QWidget* control, const char* name, double left, double top, double width,
                  double height) {
     const double tx = twipsPerPixelX();

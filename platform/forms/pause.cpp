@@ -1,5 +1,3 @@
-#include "platform/forms/pause.h"
-
 #include "platform/forms/runtime.h"
 
 #include <QAbstractButton>
