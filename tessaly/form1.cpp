@@ -26,6 +26,8 @@ void setCaption(QPushButton* button, const QString& caption) {
 using platform::ErrorKind;
 
 constexpr auto mostCycles = std::numeric_limits<std::int32_t>::max();
+// The input that run-time errors from the number of cycles name.
+constexpr QStringView cyclesInput = u"cycles";
 
 QString cyclesWords(const platform::Cause& cause) {
     if (!cause.value)
