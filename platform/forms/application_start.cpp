@@ -307,17 +307,13 @@ int runProgram(int& argc, char** argv, const Project& project) {
     DisplayWatch displayWatch(lineOf(program, lostDisplay(environment)));
     app->installNativeEventFilter(&displayWatch);
 
-    startProgram(project);
-    const int status = programEnded() ? exitStatus() : app->exec();
-    resetProgram(); // the windows must go before the application does
-    return status;
-}
-
-void startProgram(const Project& project) {
     // A run's pauses keep the windows painted and a screen reader answered.
     SystemClock::setSleeper(pauseUntil);
     setErrorWording(project.errorWording);
     runHandler(project.showStartupForm);
+    const int status = programEnded() ? exitStatus() : app->exec();
+    resetProgram(); // the windows must go before the application does
+    return status;
 }
 
 } // namespace platform

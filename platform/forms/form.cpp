@@ -218,11 +218,12 @@ void Form::setScaleMode(std::int16_t mode) {
     scaleMode_ = mode;
 }
 
-void Form::place(QWidget* control, const char* name, double left, double top, double width,
-                 double height) {
+void Form::place(QWidget* control, const char* name, const QString& accessibleName, double left,
+                 double top, double width, double height) {
     const double tx = twipsPerPixelX();
     const double ty = twipsPerPixelY();
     control->setObjectName(QString::fromLatin1(name));
+    control->setAccessibleName(accessibleName);
     control->setGeometry(toPixels(left, tx), toPixels(top, ty), toPixels(width, tx),
                          toPixels(height, ty));
 }
@@ -231,16 +232,14 @@ QPushButton* Form::addButton(const char* name, const QString& caption, double le
                              double width, double height) {
     auto* button = new Button(caption, this);
     button->setAutoDefault(false);
-    button->setAccessibleName(caption);
-    place(button, name, left, top, width, height);
+    place(button, name, caption, left, top, width, height);
     return button;
 }
 
 TextBox* Form::addTextBox(const char* name, const QString& text, const QString& accessibleName,
                           double left, double top, double width, double height) {
     auto* box = new TextBox(text, this);
-    box->setAccessibleName(accessibleName);
-    place(box, name, left, top, width, height);
+    place(box, name, accessibleName, left, top, width, height);
     connect(box, &QLineEdit::textChanged, box, &TextBox::offerWholeText);
     box->offerWholeText();
     return box;
@@ -250,8 +249,7 @@ QLabel* Form::addLabel(const char* name, const QString& caption, double left, do
                        double width, double height) {
     auto* label = new QLabel(caption, this);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setAccessibleName(caption);
-    place(label, name, left, top, width, height);
+    place(label, name, caption, left, top, width, height);
     return label;
 }
 

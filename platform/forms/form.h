@@ -130,8 +130,8 @@ class Form : public QWidget {
 
     // Where the frame lies around the client area, known or announced by the window manager.
     QMargins frameMargins() const;
-    void place(QWidget* control, const char* name, double left, double top, double width,
-               double height);
+    void place(QWidget* control, const char* name, const QString& accessibleName, double left,
+               double top, double width, double height);
 
     std::int16_t scaleMode_ = Twips;
     bool endsProgram_ = false;

@@ -81,6 +81,20 @@ void reportAndEnd(const RuntimeError& error) {
     closeWindows();
 }
 
+[[noreturn, gnu::cold, gnu::noinline]] void unwindEnded() {
+    throw ProgramEnded{};
+}
+
+// Asks the window system, at a few microseconds a time: a poll of the event loop's wake-up
+// descriptor and a round of its sources even when nothing waits.
+[[gnu::cold, gnu::noinline]] void fullDispatch(State& s,
+                                               std::chrono::steady_clock::time_point now) {
+    // Set before the handlers run: a nested run inside them starts its own count from here, and
+    // one that outlasts the interval leaves the next point due at once.
+    s.nextFullDispatch = now + fullDispatchInterval;
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
 } // namespace
 
 void endProgram() {
@@ -99,24 +113,6 @@ bool programEnded() {
 int exitStatus() {
     return state().status;
 }
-
-namespace {
-
-[[noreturn, gnu::cold, gnu::noinline]] void unwindEnded() {
-    throw ProgramEnded{};
-}
-
-// Asks the window system, at a few microseconds a time: a poll of the event loop's wake-up
-// descriptor and a round of its sources even when nothing waits.
-[[gnu::cold, gnu::noinline]] void fullDispatch(State& s,
-                                               std::chrono::steady_clock::time_point now) {
-    // Set before the handlers run: a nested run inside them starts its own count from here, and
-    // one that outlasts the interval leaves the next point due at once.
-    s.nextFullDispatch = now + fullDispatchInterval;
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
-
-} // namespace
 
 void dispatchEvents() {
     State& s = state();

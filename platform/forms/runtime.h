@@ -48,10 +48,6 @@ struct Project {
 // a usage error), or that of the command-line mode. The icon is :/icons/<desktopFile>.svg.
 int runProgram(int& argc, char** argv, const Project& project);
 
-// What runProgram does short of the event loop (the start-up window and the project's wording of
-// errors), for tests that drive the windows themselves.
-void startProgram(const Project& project);
-
 // Ends the program at once: every window closes and the calling handler does not go on. Also
 // unwinds every handler that is waiting in dispatchEvents further up the stack.
 [[noreturn]] void endProgram();
