@@ -1,6 +1,5 @@
 #include "tessaly/form1.h"
 
-#include "platform/core/clock.h"
 #include "platform/core/numeric.h"
 #include "platform/core/text.h"
 #include "platform/forms/qt_colour.h"
@@ -12,7 +11,6 @@
 #include <QStyleHints>
 
 #include <chrono>
-#include <cstdint>
 #include <limits>
 
 namespace tessaly {

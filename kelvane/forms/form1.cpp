@@ -1,6 +1,5 @@
 #include "kelvane/forms/form1.h"
 
-#include "kelvane/engine/module1.h"
 #include "kelvane/forms/form2.h"
 #include "platform/core/numeric.h"
 #include "platform/core/text.h"

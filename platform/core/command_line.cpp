@@ -148,18 +148,17 @@ QString printable(const QString& text) {
     return result;
 }
 
-QString programName(const QStringList& arguments, const QString& fallback) {
-    const QString name = QFileInfo(arguments.value(0)).fileName();
-    return name.isEmpty() ? fallback : printable(name);
-}
-
 CommandLine readCommandLine(const QStringList& arguments, const QString& description,
                             const std::vector<ProgramOption>& programOptions) {
-    const QString program = programName(arguments, QCoreApplication::applicationName().toLower());
+    // The last part of its path, as the program goes by in its messages.
+    const QString name = QFileInfo(arguments.value(0)).fileName();
+    const QString program =
+        name.isEmpty() ? QCoreApplication::applicationName().toLower() : printable(name);
     QCommandLineParser parser;
     declareOptions(parser, description, false, programOptions);
 
     CommandLine result;
+    result.programArguments.program = program;
     QString error;
     if (!parser.parse(arguments))
         error = parser.errorText();
@@ -192,10 +191,8 @@ CommandLine readCommandLine(const QStringList& arguments, const QString& descrip
         for (const ProgramOption& own : programOptions)
             if (parser.isSet(own.name))
                 result.programArguments.values.insert(own.name, parser.value(own.name));
-        if (!result.programArguments.values.isEmpty()) {
+        if (!result.programArguments.values.isEmpty())
             result.action = CommandLine::Action::ProgramMode;
-            result.programArguments.program = program;
-        }
     }
     return result;
 }

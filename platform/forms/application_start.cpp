@@ -270,8 +270,8 @@ int runProgram(int& argc, char** argv, const Project& project) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
-    const QString program = programName(arguments, project.name.toLower());
     const CommandLine commandLine = readCommandLine(arguments, project.summary, project.options);
+    const QString& program = commandLine.programArguments.program;
     switch (commandLine.action) {
     case CommandLine::Action::Run:
         break;

@@ -13,6 +13,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <QStyleOptionFrame>
+#include <QTransform>
 
 #include <algorithm>
 #include <cmath>
@@ -202,10 +203,8 @@ void Form::setTopTwips(float twips) {
 }
 
 QRectF Form::availableTwips() const {
-    const QRect area = screen()->availableGeometry();
-    const double tx = twipsPerPixelX();
-    const double ty = twipsPerPixelY();
-    return QRectF(area.x() * tx, area.y() * ty, area.width() * tx, area.height() * ty);
+    return QTransform::fromScale(twipsPerPixelX(), twipsPerPixelY())
+        .mapRect(QRectF(screen()->availableGeometry()));
 }
 
 float keptWithin(float start, float extent, float areaStart, float areaEnd) {

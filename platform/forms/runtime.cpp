@@ -45,7 +45,6 @@ void logError(const RuntimeError& error) {
     if (!error.detail().isEmpty())
         line += QStringLiteral(": ") + error.detail().simplified();
     std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
-    std::fflush(stderr);
 }
 
 // A message box titled with the program's name over the active window, where there are windows.
