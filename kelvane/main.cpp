@@ -1,4 +1,3 @@
-#include "kelvane/forms/error_words.h"
 #include "kelvane/forms/form1.h"
 #include "kelvane/render/render.h"
 #include "platform/forms/runtime.h"

@@ -1,6 +1,5 @@
 #include "tessaly/form1.h"
 
-#include "platform/core/clock.h"
 #include "platform/core/numeric.h"
 #include "platform/core/text.h"
 #include "platform/forms/qt_colour.h"
@@ -12,7 +11,6 @@
 #include <QStyleHints>
 
 #include <chrono>
-#include <cstdint>
 #include <limits>
 
 namespace tessaly {
@@ -26,6 +24,8 @@ void setCaption(QPushButton* button, const QString& caption) {
 using platform::ErrorKind;
 
 constexpr auto mostCycles = std::numeric_limits<std::int32_t>::max();
+// The input that run-time errors from the number of cycles name.
+constexpr QStringView cyclesInput = u"cycles";
 
 QString cyclesWords(const platform::Cause& cause) {
     if (!cause.value)

@@ -15,9 +15,6 @@
 
 namespace tessaly {
 
-// The input that run-time errors from the number of cycles name.
-inline constexpr QStringView cyclesInput = u"cycles";
-
 // The calculator window: computes the Fibonacci number of an index by plain double recursion,
 // as many times as asked, and shows the result and the average time it took.
 class Form1 : public platform::Form {

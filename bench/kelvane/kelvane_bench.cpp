@@ -1,7 +1,6 @@
 // What one step of the animation costs: its drawing into the retained picture and the repaint of
 // the display window, on the offscreen platform. The pause of 0.3 s is not part of it.
 #include "kelvane/engine/module1.h"
-#include "kelvane/engine/run_step.h"
 #include "kelvane/forms/form1.h"
 #include "kelvane/forms/form2.h"
 #include "platform/forms/runtime.h"

@@ -9,11 +9,7 @@ void SpectrumColour(const double& range, const double& value, platform::Colour& 
     const double k = platform::floorValue(checkFloat(value / w));
 
     // How far value has come through the band that starts at start, from 0 towards 256.
-    const auto along = [&](double start) {
-        const double d = value - start;
-        const double m = d * 256;
-        return m / w;
-    };
+    const auto along = [&](double start) { return (value - start) * 256 / w; };
     // Components above 255 are limited by rgbColour; that keeps the first value of every falling
     // stretch (256) a valid colour.
     const auto component = [](double result) { return platform::toInt16(checkFloat(result)); };

@@ -1,7 +1,5 @@
 #include "kelvane/engine/module1.h"
-#include "kelvane/engine/run_step.h"
 
-#include "platform/core/clock.h"
 #include "platform/core/random.h"
 #include "platform/core/text.h"
 

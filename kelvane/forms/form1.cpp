@@ -1,6 +1,5 @@
 #include "kelvane/forms/form1.h"
 
-#include "kelvane/engine/module1.h"
 #include "kelvane/forms/form2.h"
 #include "platform/core/numeric.h"
 #include "platform/core/text.h"
@@ -9,9 +8,18 @@
 #include <QEvent>
 
 #include <cmath>
+#include <limits>
 
 namespace kelvane {
 namespace {
+
+using platform::ErrorKind;
+
+// The bound the words give. Below it every distance and age of a run stays finite, whatever the
+// display window's size: the largest products a run forms are the factor times the radius, at
+// most half the window's height, and the factor times the age, at most 15.
+constexpr double safeFactor = 1e300;
+static_assert(safeFactor * QWIDGETSIZE_MAX < std::numeric_limits<double>::max());
 
 // One toggle serves both Yes/No boxes: exactly "Yes" turns into "No", anything else into "Yes".
 void toggle(platform::TextBox& box) {
@@ -139,6 +147,45 @@ void Form1::TDynamic_Click() {
 
 void Form1::TRandom_Click() {
     toggle(*TRandom);
+}
+
+QString errorWords(const platform::RuntimeError& error) {
+    // The expansion factor is the one number the animation reads from a text: an error caused by
+    // a typed text came from it.
+    const QString typed = platform::quoteTyped(error.cause().typed);
+    const bool fromFactor = !error.cause().input.isEmpty();
+    switch (error.kind()) {
+    case ErrorKind::Overflow:
+        if (!fromFactor)
+            return {};
+        return QStringLiteral("The expansion factor you typed, %1, is too large to read as a "
+                              "number. Type a factor greater than 0 and below 1e300.")
+            .arg(typed);
+    case ErrorKind::FloatFault:
+        if (!fromFactor)
+            return {};
+        return QStringLiteral("The expansion factor you typed, %1, is too large: the distances of "
+                              "the animation grew past the largest number the computer can hold. "
+                              "Type a factor below 1e300.")
+            .arg(typed);
+    case ErrorKind::OutOfMemory:
+        // The picture of the display window is the one large thing the program keeps.
+        if (!platform::hasInstance<Form2>())
+            return {};
+        return QStringLiteral("There is not enough memory to draw the display window at its size "
+                              "of %1 \u00d7 %2 pixels. Make the display window smaller before "
+                              "you press Simulate.")
+            .arg(platform::ensureInstance<Form2>().width())
+            .arg(platform::ensureInstance<Form2>().height());
+    case ErrorKind::OutOfStackSpace:
+        // A run nests a few calls only: only runs started inside runs go this deep.
+        return QStringLiteral("Simulate was pressed during an animation so many times that the "
+                              "animations, each waiting inside the one before, need more room "
+                              "than the program has. Let an animation finish before you press "
+                              "Simulate again.");
+    default:
+        return {};
+    }
 }
 
 } // namespace kelvane

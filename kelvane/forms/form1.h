@@ -42,4 +42,8 @@ class Form1 : public platform::Form, public Module1::ControlWindow {
     }
 };
 
+// The animation's words for a run-time error: what went wrong with the expansion factor or the
+// display window, and what to do instead. Empty where the windows have nothing to add.
+QString errorWords(const platform::RuntimeError& error);
+
 } // namespace kelvane

@@ -1,7 +1,5 @@
 #include "kelvane/forms/form2.h"
 
-#include "platform/forms/qt_colour.h"
-
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -11,10 +9,6 @@ Form2::Form2(platform::Canvas::ImageSource source)
     : Form(QStringLiteral("Display"), 6150, 5460), canvas_(size(), backgroundColour(), source) {
     setScaleMode(platform::Pixels);
     setAttribute(Qt::WA_OpaquePaintEvent);
-}
-
-platform::Colour Form2::backgroundColour() const {
-    return platform::fromQColor(palette().color(QPalette::Window));
 }
 
 platform::Canvas& Form2::canvas() {

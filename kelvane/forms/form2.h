@@ -3,6 +3,7 @@
 #include "kelvane/engine/module1.h"
 #include "platform/forms/canvas.h"
 #include "platform/forms/form.h"
+#include "platform/forms/qt_colour.h"
 
 namespace kelvane {
 
@@ -27,7 +28,9 @@ class Form2 : public platform::Form, public Module1::DisplayWindow {
     float scaleHeight() const override { return Form::scaleHeight(); }
 
     const QImage& picture() const { return canvas_.picture(); }
-    platform::Colour backgroundColour() const;
+    platform::Colour backgroundColour() const {
+        return platform::fromQColor(palette().color(QPalette::Window));
+    }
 
   protected:
     void paintEvent(QPaintEvent* event) override;

@@ -1,7 +1,7 @@
 #include "kelvane/render/render.h"
 
 #include "kelvane/engine/module1.h"
-#include "kelvane/forms/error_words.h"
+#include "kelvane/forms/form1.h"
 #include "kelvane/render/animation_file.h"
 #include "kelvane/render/picture_file.h"
 #include "platform/core/clock.h"

@@ -15,9 +15,7 @@ class Clock {
     virtual double secondsSinceMidnight() = 0;
     // Steady time from an arbitrary origin: for pauses and elapsed times.
     virtual Duration monotonic() = 0;
-    // Waits without using the processor until monotonic() has reached the deadline. The system
-    // clock keeps the windows served meanwhile and holds user input for the next dispatch
-    // (pause.h).
+    // Waits without using the processor until monotonic() has reached the deadline.
     virtual void sleepUntil(Duration deadline) = 0;
 };
 
@@ -28,7 +26,7 @@ class SystemClock final : public Clock {
     void sleepUntil(Duration deadline) override;
 
     // How a sleep waits. Without windows the thread just sleeps; a program with windows installs
-    // a wait that keeps them painted and answered meanwhile (platform/forms/pause.h).
+    // a wait that keeps them painted and answered meanwhile (platform/forms/runtime.h).
     using Sleeper = void (*)(std::chrono::steady_clock::time_point deadline);
     static void setSleeper(Sleeper sleeper);
 };

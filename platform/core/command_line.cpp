@@ -72,39 +72,23 @@ void declareOptions(QCommandLineParser& parser, const QString& description, bool
     }
 }
 
-// The first argument that gives a Qt option its value after an equals sign, where Qt would not
-// read it: the option would silently do nothing.
-QString joinedQtValue(const QStringList& arguments) {
-    for (const QString& argument : arguments.mid(1)) {
-        if (argument == QLatin1String("--"))
-            break;
-        if (!argument.startsWith(QLatin1Char('-')) || !argument.contains(QLatin1Char('=')))
-            continue;
-        const QString name = argument.section(QLatin1Char('='), 0, 0)
-                                 .remove(0, argument.startsWith(QLatin1String("--")) ? 2 : 1);
-        for (const QtOption& qt : qtOptions)
-            if (qt.valueName && !qt.readsJoinedValue && name == QLatin1String(qt.name))
-                return argument;
-    }
-    return {};
-}
-
-// A problem with how the program's own options are spelt that the parser lets through: one dash
-// (which Qt's single-dash words make an option all the same), or the same option twice.
-QString programOptionProblem(const QStringList& arguments, const QCommandLineParser& parser,
-                             const std::vector<ProgramOption>& programOptions) {
+// A problem with how an option is spelt that the parser lets through, in this order: a program
+// option with one dash (which Qt's single-dash words make an option all the same), a program
+// option given twice, or a Qt option given its value after an equals sign, where Qt would not
+// read it and the option would silently do nothing.
+QString spellingProblem(const QStringList& arguments, const QCommandLineParser& parser,
+                        const std::vector<ProgramOption>& programOptions) {
     const auto find = [&](const QString& name) -> const ProgramOption* {
         const auto own = std::ranges::find(programOptions, name, &ProgramOption::name);
         return own == programOptions.end() ? nullptr : &*own;
     };
-    const auto takesNextValue = [&](const QString& name) {
-        if (const ProgramOption* own = find(name))
-            return !own->valueName.isEmpty();
+    const auto qtOption = [](const QString& name) -> const QtOption* {
         for (const QtOption& qt : qtOptions)
             if (qt.valueName && name == QLatin1String(qt.name))
-                return true;
-        return false;
+                return &qt;
+        return nullptr;
     };
+    QString joined;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
         if (argument == QLatin1String("--"))
@@ -114,15 +98,25 @@ QString programOptionProblem(const QStringList& arguments, const QCommandLinePar
         const bool twoDashes = argument.startsWith(QLatin1String("--"));
         const QString spelt = argument.section(QLatin1Char('='), 0, 0);
         const QString name = spelt.mid(twoDashes ? 2 : 1);
-        if (!twoDashes && find(name))
+        const ProgramOption* own = find(name);
+        if (!twoDashes && own)
             return QStringLiteral("Option '%1': write it with two dashes, as in '-%2'.")
                 .arg(argument, spelt);
-        if (!argument.contains(QLatin1Char('=')) && takesNextValue(name))
+        const QtOption* qt = qtOption(name);
+        if (argument.contains(QLatin1Char('='))) {
+            if (joined.isEmpty() && qt && !qt->readsJoinedValue)
+                joined = argument;
+        } else if (own ? !own->valueName.isEmpty() : qt != nullptr) {
             ++i; // its value, whatever it looks like
+        }
     }
     for (const ProgramOption& own : programOptions)
         if (parser.optionNames().count(own.name) > 1)
             return QStringLiteral("Option '--%1' is given more than once.").arg(own.name);
+    if (!joined.isEmpty())
+        return QStringLiteral("Option '%1': give the value as the next argument, as in '%2 %3'.")
+            .arg(joined, joined.section(QLatin1Char('='), 0, 0),
+                 joined.section(QLatin1Char('='), 1));
     return {};
 }
 
@@ -154,28 +148,23 @@ QString printable(const QString& text) {
     return result;
 }
 
-QString programName(const QStringList& arguments, const QString& fallback) {
-    const QString name = QFileInfo(arguments.value(0)).fileName();
-    return name.isEmpty() ? fallback : printable(name);
-}
-
 CommandLine readCommandLine(const QStringList& arguments, const QString& description,
                             const std::vector<ProgramOption>& programOptions) {
-    const QString program = programName(arguments, QCoreApplication::applicationName().toLower());
+    // The last part of its path, as the program goes by in its messages.
+    const QString name = QFileInfo(arguments.value(0)).fileName();
+    const QString program =
+        name.isEmpty() ? QCoreApplication::applicationName().toLower() : printable(name);
     QCommandLineParser parser;
     declareOptions(parser, description, false, programOptions);
 
     CommandLine result;
+    result.programArguments.program = program;
     QString error;
     if (!parser.parse(arguments))
         error = parser.errorText();
-    else if (const QString own = programOptionProblem(arguments, parser, programOptions);
-             !own.isEmpty())
-        error = own;
-    else if (const QString joined = joinedQtValue(arguments); !joined.isEmpty())
-        error = QStringLiteral("Option '%1': give the value as the next argument, as in '%2 %3'.")
-                    .arg(joined, joined.section(QLatin1Char('='), 0, 0),
-                         joined.section(QLatin1Char('='), 1));
+    else if (const QString spelling = spellingProblem(arguments, parser, programOptions);
+             !spelling.isEmpty())
+        error = spelling;
     else if (!parser.positionalArguments().isEmpty())
         error = QStringLiteral("Unexpected argument '%1'.")
                     .arg(parser.positionalArguments().constFirst());
@@ -202,10 +191,8 @@ CommandLine readCommandLine(const QStringList& arguments, const QString& descrip
         for (const ProgramOption& own : programOptions)
             if (parser.isSet(own.name))
                 result.programArguments.values.insert(own.name, parser.value(own.name));
-        if (!result.programArguments.values.isEmpty()) {
+        if (!result.programArguments.values.isEmpty())
             result.action = CommandLine::Action::ProgramMode;
-            result.programArguments.program = program;
-        }
     }
     return result;
 }

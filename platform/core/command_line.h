@@ -20,7 +20,7 @@ struct ProgramOption {
 
 // The program's own options the user gave, each once, with their values (empty for a switch).
 struct ProgramArguments {
-    QString program; // the name the program goes by in its messages
+    QString program; // the name the program goes by in its messages, whatever the action
     QMap<QString, QString> values;
 
     bool isSet(const QString& name) const { return values.contains(name); }
@@ -36,17 +36,13 @@ struct CommandLine {
     int exitStatus = 0; // when the action is not Run
     QString platformOption;            // Qt's -platform, empty when not given
     QString displayOption;             // Qt's -display, empty when not given
-    ProgramArguments programArguments; // when the action is ProgramMode
+    ProgramArguments programArguments; // its values when the action is ProgramMode
 };
 
 // The text as a terminal should receive it: every character it would act on instead of showing
 // (escape sequences, bells, line breaks, direction marks) is written out as \e, \a, \n, \xNN or
 // \u{NNNN}, so that an argument cannot retitle or rewrite the user's terminal.
 QString printable(const QString& text);
-
-// The name the program goes by in its messages: the last part of its path, or fallback when
-// the path is empty.
-QString programName(const QStringList& arguments, const QString& fallback);
 
 // Reads the arguments (the program's name first), with the application name and version already
 // set. The description is the first line of the help, which lists the program's options after

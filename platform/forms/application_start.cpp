@@ -1,7 +1,6 @@
 #include "platform/core/clock.h"
 #include "platform/core/command_line.h"
 #include "platform/forms/frame_extents.h"
-#include "platform/forms/pause.h"
 #include "platform/forms/runtime.h"
 #include "platform/forms/window_system.h"
 
@@ -271,8 +270,8 @@ int runProgram(int& argc, char** argv, const Project& project) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
-    const QString program = programName(arguments, project.name.toLower());
     const CommandLine commandLine = readCommandLine(arguments, project.summary, project.options);
+    const QString& program = commandLine.programArguments.program;
     switch (commandLine.action) {
     case CommandLine::Action::Run:
         break;
@@ -308,17 +307,13 @@ int runProgram(int& argc, char** argv, const Project& project) {
     DisplayWatch displayWatch(lineOf(program, lostDisplay(environment)));
     app->installNativeEventFilter(&displayWatch);
 
-    startProgram(project);
-    const int status = programEnded() ? exitStatus() : app->exec();
-    resetProgram(); // the windows must go before the application does
-    return status;
-}
-
-void startProgram(const Project& project) {
     // A run's pauses keep the windows painted and a screen reader answered.
     SystemClock::setSleeper(pauseUntil);
     setErrorWording(project.errorWording);
     runHandler(project.showStartupForm);
+    const int status = programEnded() ? exitStatus() : app->exec();
+    resetProgram(); // the windows must go before the application does
+    return status;
 }
 
 } // namespace platform

@@ -6,6 +6,7 @@
 #include <QPainter>
 
 #include <cmath>
+#include <optional>
 
 namespace platform {
 namespace {
@@ -15,12 +16,10 @@ constexpr float farAway = 1.0e7f;
 
 // The pixel that contains the point: a block drawn at x.5 stays whole, and a point left of or
 // above the area stays outside it.
-bool toPixel(float x, float y, int& px, int& py) {
+std::optional<QPoint> toPixel(float x, float y) {
     if (!(std::fabs(x) < farAway && std::fabs(y) < farAway))
-        return false;
-    px = static_cast<int>(std::floor(x));
-    py = static_cast<int>(std::floor(y));
-    return true;
+        return std::nullopt;
+    return QPoint(static_cast<int>(std::floor(x)), static_cast<int>(std::floor(y)));
 }
 
 } // namespace
@@ -50,20 +49,20 @@ QRect Canvas::cls(Colour background) {
 
 QRect Canvas::pset(float x, float y, Colour colour) {
     cover();
-    int px = 0;
-    int py = 0;
-    if (!toPixel(x, y, px, py) || px < 0 || py < 0 || px >= area_.width() || py >= area_.height())
+    const std::optional<QPoint> pixel = toPixel(x, y);
+    if (!pixel || !QRect(QPoint(0, 0), area_).contains(*pixel))
         return {};
-    plot(px, py, toRgb(colour));
-    return QRect(px, py, 1, 1);
+    plot(pixel->x(), pixel->y(), toRgb(colour));
+    return QRect(*pixel, QSize(1, 1));
 }
 
 QRect Canvas::circle(float x, float y, double radius, Colour colour) {
     cover();
-    int cx = 0;
-    int cy = 0;
-    if (!toPixel(x, y, cx, cy) || !(radius >= 0.0) || radius >= farAway)
+    const std::optional<QPoint> centre = toPixel(x, y);
+    if (!centre || !(radius >= 0.0) || radius >= farAway)
         return {};
+    const int cx = centre->x();
+    const int cy = centre->y();
     const int r = static_cast<int>(std::nearbyint(radius));
     const QRect bounds(cx - r, cy - r, 2 * r + 1, 2 * r + 1);
     const QRect area(QPoint(0, 0), area_);
@@ -71,29 +70,26 @@ QRect Canvas::circle(float x, float y, double radius, Colour colour) {
         return {};
 
     const QRgb rgb = toRgb(colour);
-    if (r == 0) {
-        plot(cx, cy, rgb);
-    } else {
-        // Midpoint circle: one octant computed, the other seven mirrored.
-        int dx = r;
-        int dy = 0;
-        int error = 1 - r;
-        while (dx >= dy) {
-            plot(cx + dx, cy + dy, rgb);
-            plot(cx + dy, cy + dx, rgb);
-            plot(cx - dy, cy + dx, rgb);
-            plot(cx - dx, cy + dy, rgb);
-            plot(cx - dx, cy - dy, rgb);
-            plot(cx - dy, cy - dx, rgb);
-            plot(cx + dy, cy - dx, rgb);
-            plot(cx + dx, cy - dy, rgb);
-            ++dy;
-            if (error < 0) {
-                error += 2 * dy + 1;
-            } else {
-                --dx;
-                error += 2 * (dy - dx) + 1;
-            }
+    // Midpoint circle: one octant computed, the other seven mirrored. A radius of 0 is the centre
+    // point eight times over.
+    int dx = r;
+    int dy = 0;
+    int error = 1 - r;
+    while (dx >= dy) {
+        plot(cx + dx, cy + dy, rgb);
+        plot(cx + dy, cy + dx, rgb);
+        plot(cx - dy, cy + dx, rgb);
+        plot(cx - dx, cy + dy, rgb);
+        plot(cx - dx, cy - dy, rgb);
+        plot(cx - dy, cy - dx, rgb);
+        plot(cx + dy, cy - dx, rgb);
+        plot(cx + dx, cy - dy, rgb);
+        ++dy;
+        if (error < 0) {
+            error += 2 * dy + 1;
+        } else {
+            --dx;
+            error += 2 * (dy - dx) + 1;
         }
     }
     return bounds.intersected(area);

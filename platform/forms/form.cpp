@@ -13,6 +13,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <QStyleOptionFrame>
+#include <QTransform>
 
 #include <algorithm>
 #include <cmath>
@@ -202,10 +203,8 @@ void Form::setTopTwips(float twips) {
 }
 
 QRectF Form::availableTwips() const {
-    const QRect area = screen()->availableGeometry();
-    const double tx = twipsPerPixelX();
-    const double ty = twipsPerPixelY();
-    return QRectF(area.x() * tx, area.y() * ty, area.width() * tx, area.height() * ty);
+    return QTransform::fromScale(twipsPerPixelX(), twipsPerPixelY())
+        .mapRect(QRectF(screen()->availableGeometry()));
 }
 
 float keptWithin(float start, float extent, float areaStart, float areaEnd) {
@@ -218,19 +217,12 @@ void Form::setScaleMode(std::int16_t mode) {
     scaleMode_ = mode;
 }
 
-float Form::scaleWidth() const {
-    return static_cast<float>(scaleMode_ == Pixels ? width() : width() * twipsPerPixelX());
-}
-
-float Form::scaleHeight() const {
-    return static_cast<float>(scaleMode_ == Pixels ? height() : height() * twipsPerPixelY());
-}
-
-void Form::place(QWidget* control, const char* name, double left, double top, double width,
-                 double height) {
+void Form::place(QWidget* control, const char* name, const QString& accessibleName, double left,
+                 double top, double width, double height) {
     const double tx = twipsPerPixelX();
     const double ty = twipsPerPixelY();
     control->setObjectName(QString::fromLatin1(name));
+    control->setAccessibleName(accessibleName);
     control->setGeometry(toPixels(left, tx), toPixels(top, ty), toPixels(width, tx),
                          toPixels(height, ty));
 }
@@ -239,16 +231,14 @@ QPushButton* Form::addButton(const char* name, const QString& caption, double le
                              double width, double height) {
     auto* button = new Button(caption, this);
     button->setAutoDefault(false);
-    button->setAccessibleName(caption);
-    place(button, name, left, top, width, height);
+    place(button, name, caption, left, top, width, height);
     return button;
 }
 
 TextBox* Form::addTextBox(const char* name, const QString& text, const QString& accessibleName,
                           double left, double top, double width, double height) {
     auto* box = new TextBox(text, this);
-    box->setAccessibleName(accessibleName);
-    place(box, name, left, top, width, height);
+    place(box, name, accessibleName, left, top, width, height);
     connect(box, &QLineEdit::textChanged, box, &TextBox::offerWholeText);
     box->offerWholeText();
     return box;
@@ -258,8 +248,7 @@ QLabel* Form::addLabel(const char* name, const QString& caption, double left, do
                        double width, double height) {
     auto* label = new QLabel(caption, this);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setAccessibleName(caption);
-    place(label, name, left, top, width, height);
+    place(label, name, caption, left, top, width, height);
     return label;
 }
 

@@ -105,8 +105,12 @@ class Form : public QWidget {
     std::int16_t scaleMode() const { return scaleMode_; }
     void setScaleMode(std::int16_t mode);
     // The client area in scale units.
-    float scaleWidth() const;
-    float scaleHeight() const;
+    float scaleWidth() const {
+        return static_cast<float>(scaleMode_ == Pixels ? width() : width() * twipsPerPixelX());
+    }
+    float scaleHeight() const {
+        return static_cast<float>(scaleMode_ == Pixels ? height() : height() * twipsPerPixelY());
+    }
 
     // The start-up window ends the program when its frame's close button is used.
     void setEndsProgramWhenClosed(bool ends) { endsProgram_ = ends; }
@@ -126,8 +130,8 @@ class Form : public QWidget {
 
     // Where the frame lies around the client area, known or announced by the window manager.
     QMargins frameMargins() const;
-    void place(QWidget* control, const char* name, double left, double top, double width,
-               double height);
+    void place(QWidget* control, const char* name, const QString& accessibleName, double left,
+               double top, double width, double height);
 
     std::int16_t scaleMode_ = Twips;
     bool endsProgram_ = false;

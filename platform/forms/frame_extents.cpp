@@ -19,37 +19,34 @@ bool managerSilent = false;
 
 template <class Reply> using ReplyPtr = std::unique_ptr<Reply, decltype(&std::free)>;
 
-// An error (a window that is gone) is taken here rather than left to reach the toolkit's event
-// queue as a warning.
-template <class Reply> ReplyPtr<Reply> own(Reply* reply, xcb_generic_error_t* error) {
+// The reply to a request. An error (a window that is gone) is taken here rather than left to
+// reach the toolkit's event queue as a warning.
+template <class Cookie, class Reply>
+ReplyPtr<Reply> answer(xcb_connection_t* connection, Cookie cookie,
+                       Reply* (*replyTo)(xcb_connection_t*, Cookie, xcb_generic_error_t**)) {
+    xcb_generic_error_t* error = nullptr;
+    Reply* reply = replyTo(connection, cookie, &error);
     std::free(error);
     return ReplyPtr<Reply>(reply, &std::free);
 }
 
 xcb_atom_t atom(xcb_connection_t* connection, const char* name) {
-    xcb_generic_error_t* error = nullptr;
+    const auto length = static_cast<std::uint16_t>(std::strlen(name));
     const auto reply =
-        own(xcb_intern_atom_reply(
-                connection,
-                xcb_intern_atom(connection, 1, static_cast<std::uint16_t>(std::strlen(name)), name),
-                &error),
-            error);
+        answer(connection, xcb_intern_atom(connection, 1, length, name), xcb_intern_atom_reply);
     return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
 }
 
 ReplyPtr<xcb_get_property_reply_t> property(xcb_connection_t* connection, xcb_window_t window,
                                             xcb_atom_t name, xcb_atom_t type) {
-    xcb_generic_error_t* error = nullptr;
-    auto* reply = xcb_get_property_reply(
-        connection, xcb_get_property(connection, 0, window, name, type, 0, 4), &error);
-    return own(reply, error);
+    return answer(connection, xcb_get_property(connection, 0, window, name, type, 0, 4),
+                  xcb_get_property_reply);
 }
 
 // The root window of the screen the window is on, which need not be the first screen.
 xcb_window_t rootOf(xcb_connection_t* connection, xcb_window_t window) {
-    xcb_generic_error_t* error = nullptr;
-    const auto reply = own(
-        xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), &error), error);
+    const auto reply =
+        answer(connection, xcb_get_geometry(connection, window), xcb_get_geometry_reply);
     return reply ? reply->root : xcb_window_t{XCB_WINDOW_NONE};
 }
 

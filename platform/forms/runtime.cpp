@@ -3,22 +3,33 @@
 #include "platform/core/random.h"
 #include "platform/core/stack.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
+#include <QThread>
+#include <QTimer>
+#include <QTimerEvent>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <new>
+#include <thread>
+#include <utility>
+#include <vector>
 
 namespace platform {
 namespace {
+
+using std::chrono::steady_clock;
 
 struct State {
     bool ended = false;
     int status = 0;
     std::function<void()> dispatchHook;
     // Until then a dispatch point does not ask the window system again.
-    std::chrono::steady_clock::time_point nextFullDispatch{};
+    steady_clock::time_point nextFullDispatch{};
     ErrorReporter reporter;
     WarningReporter warningReporter;
     ErrorWording wording;
@@ -45,7 +56,6 @@ void logError(const RuntimeError& error) {
     if (!error.detail().isEmpty())
         line += QStringLiteral(": ") + error.detail().simplified();
     std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
-    std::fflush(stderr);
 }
 
 // A message box titled with the program's name over the active window, where there are windows.
@@ -81,6 +91,49 @@ void reportAndEnd(const RuntimeError& error) {
     closeWindows();
 }
 
+[[noreturn, gnu::cold, gnu::noinline]] void unwindEnded() {
+    throw ProgramEnded{};
+}
+
+// Asks the window system, at a few microseconds a time: a poll of the event loop's wake-up
+// descriptor and a round of its sources even when nothing waits.
+[[gnu::cold, gnu::noinline]] void fullDispatch(State& s, steady_clock::time_point now) {
+    // Set before the handlers run: a nested run inside them starts its own count from here, and
+    // one that outlasts the interval leaves the next point due at once.
+    s.nextFullDispatch = now + fullDispatchInterval;
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+// A button pressed through the accessibility interface clicks on a timer of its own. Its timer
+// events are held through the pause and handed back for the next dispatch, where the click and
+// its handler run as a mouse click would.
+class HeldButtonTimers : public QObject {
+    using Timer = std::pair<QPointer<QAbstractButton>, int>;
+
+  public:
+    ~HeldButtonTimers() override {
+        for (auto& [button, id] : held_)
+            if (button)
+                QCoreApplication::postEvent(button, new QTimerEvent(id));
+    }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::Timer)
+            return false;
+        auto* button = qobject_cast<QAbstractButton*>(watched);
+        if (!button)
+            return false;
+        const Timer timer(button, static_cast<QTimerEvent*>(event)->timerId());
+        if (std::ranges::find(held_, timer) == held_.end())
+            held_.push_back(timer);
+        return true;
+    }
+
+  private:
+    std::vector<Timer> held_;
+};
+
 } // namespace
 
 void endProgram() {
@@ -100,24 +153,6 @@ int exitStatus() {
     return state().status;
 }
 
-namespace {
-
-[[noreturn, gnu::cold, gnu::noinline]] void unwindEnded() {
-    throw ProgramEnded{};
-}
-
-// Asks the window system, at a few microseconds a time: a poll of the event loop's wake-up
-// descriptor and a round of its sources even when nothing waits.
-[[gnu::cold, gnu::noinline]] void fullDispatch(State& s,
-                                               std::chrono::steady_clock::time_point now) {
-    // Set before the handlers run: a nested run inside them starts its own count from here, and
-    // one that outlasts the interval leaves the next point due at once.
-    s.nextFullDispatch = now + fullDispatchInterval;
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
-
-} // namespace
-
 void dispatchEvents() {
     State& s = state();
     if (s.ended) [[unlikely]]
@@ -128,12 +163,42 @@ void dispatchEvents() {
         // Other threads (the window system's reader, the accessibility bus) only wake the event
         // loop through a descriptor of its own, which no cheaper test can read: the clock, read
         // in user space, decides instead.
-        const auto now = std::chrono::steady_clock::now();
+        const auto now = steady_clock::now();
         if (now >= s.nextFullDispatch) [[unlikely]]
             fullDispatch(s, now);
     }
     if (s.ended) [[unlikely]]
         unwindEnded();
+}
+
+void pauseUntil(steady_clock::time_point deadline) {
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app || app->thread() != QThread::currentThread()) {
+        std::this_thread::sleep_until(deadline);
+        return;
+    }
+    HeldButtonTimers held;
+    app->installEventFilter(&held);
+    // The timer only wakes the wait; waiting for events is what keeps the process asleep.
+    QTimer wake;
+    wake.setSingleShot(true);
+    wake.setTimerType(Qt::PreciseTimer);
+    for (;;) {
+        const auto left = deadline - steady_clock::now();
+        if (left <= steady_clock::duration::zero() || programEnded())
+            break;
+        const auto whole = std::chrono::duration_cast<std::chrono::milliseconds>(left);
+        if (whole.count() == 0) {
+            std::this_thread::sleep_until(deadline);
+            break;
+        }
+        wake.start(whole);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
+                                        QEventLoop::WaitForMoreEvents);
+    }
+    app->removeEventFilter(&held);
+    if (programEnded())
+        throw ProgramEnded{};
 }
 
 void setDispatchHook(std::function<void()> hook) {

@@ -48,10 +48,6 @@ struct Project {
 // a usage error), or that of the command-line mode. The icon is :/icons/<desktopFile>.svg.
 int runProgram(int& argc, char** argv, const Project& project);
 
-// What runProgram does short of the event loop (the start-up window and the project's wording of
-// errors), for tests that drive the windows themselves.
-void startProgram(const Project& project);
-
 // Ends the program at once: every window closes and the calling handler does not go on. Also
 // unwinds every handler that is waiting in dispatchEvents further up the stack.
 [[noreturn]] void endProgram();
@@ -74,6 +70,14 @@ inline constexpr std::chrono::microseconds fullDispatchInterval{1000};
 
 // Called at the start of every dispatchEvents: tests use it to click at chosen dispatch points.
 void setDispatchHook(std::function<void()> hook);
+
+// Waits, asleep, until the steady clock reaches the deadline, while the window system's own
+// traffic goes on: paints and exposes, timers and the accessibility bus, so that the windows
+// repaint and a screen reader is answered. Clicks and keys stay queued for the next
+// dispatchEvents, and so does a button pressed through the accessibility interface: no handler of
+// the programs runs before that dispatch. Throws ProgramEnded when the program ended meanwhile
+// (its start-up window was closed). Without an application on this thread it only sleeps.
+void pauseUntil(std::chrono::steady_clock::time_point deadline);
 
 // The boundary between Qt and the programs' handlers: nothing thrown crosses into Qt's event
 // loop. A run-time error is reported and ends the program with status 1.

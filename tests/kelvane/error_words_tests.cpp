@@ -1,4 +1,4 @@
-#include "kelvane/forms/error_words.h"
+#include "kelvane/forms/form1.h"
 #include "tests/kelvane/kelvane_fixture.h"
 
 namespace kelvane::testing {

@@ -1,6 +1,6 @@
 #include "tests/kelvane/kelvane_fixture.h"
 
-#include "platform/forms/pause.h"
+#include "platform/forms/runtime.h"
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>

@@ -1,5 +1,4 @@
 #include "platform/core/clock.h"
-#include "platform/forms/pause.h"
 #include "platform/forms/runtime.h"
 
 #include <QApplication>
