@@ -24,11 +24,9 @@ const QString animationName = QStringLiteral("animation");
 // The expansion factor as the box reads it, with nothing before or after the number: the window
 // is lenient with what follows a number, a command line is not.
 bool readFactor(const QString& text, QString& problem) {
-    if (!platform::isPlainNumber(text)) {
-        problem =
-            QStringLiteral("--factor: %1 is not a number.").arg(platform::quotedArgument(text));
+    problem = platform::plainNumberProblem(factorName, text);
+    if (!problem.isEmpty())
         return false;
-    }
     const std::optional<double> factor = platform::readableNumber(text);
     if (!factor) {
         problem = QStringLiteral("--factor: %1 is too large to read as a number.")

@@ -204,6 +204,12 @@ bool isPlainNumber(const QString& text) {
     return number.match(text).hasMatch();
 }
 
+QString plainNumberProblem(const QString& option, const QString& text) {
+    return isPlainNumber(text)
+               ? QString()
+               : QStringLiteral("--%1: %2 is not a number.").arg(option, quotedArgument(text));
+}
+
 QString quotedArgument(const QString& value) {
     return QLatin1Char('\'') + printable(value) + QLatin1Char('\'');
 }

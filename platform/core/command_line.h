@@ -54,6 +54,8 @@ CommandLine readCommandLine(const QStringList& arguments, const QString& descrip
 // A decimal number and nothing else, as a command-line mode takes a number: the windows are
 // lenient with what follows a number, a command line is not. Only ASCII digits count.
 bool isPlainNumber(const QString& text);
+// The refusal of an option's value that is not a plain number; empty when it is one.
+QString plainNumberProblem(const QString& option, const QString& text);
 
 // An argument as a command-line mode's message quotes it: 'value', control characters written
 // out as printable() does.

@@ -25,11 +25,9 @@ const QString exportMarkdownName = QStringLiteral("export-markdown");
 // A decimal number and nothing else: the window is lenient with what follows a number, a command
 // line is not. Negative and fractional indices follow the window's rules.
 bool readIndex(const QString& text, Settings& settings, QString& problem) {
-    if (!platform::isPlainNumber(text)) {
-        problem =
-            QStringLiteral("--index: %1 is not a number.").arg(platform::quotedArgument(text));
+    problem = platform::plainNumberProblem(indexName, text);
+    if (!problem.isEmpty())
         return false;
-    }
     settings.indexText = text;
     settings.index = platform::readableNumber(text);
     return true;
